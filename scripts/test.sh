@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the Linux debug build, the ASan+UBSan build, the TSan
+# build of the threaded suites, the Windows cross build, and a short run of every fuzz harness.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+jobs=$(nproc)
+fuzz_seconds=${ZR_FUZZ_SECONDS:-15}
+
+step() { printf '\n=== %s\n' "$*"; }
+
+step "Linux debug build and tests"
+cmake --preset linux-debug >/dev/null
+cmake --build --preset linux-debug -j "$jobs"
+ctest --preset linux-debug -j "$jobs"
+
+step "Linux ASan+UBSan build and tests"
+cmake --preset linux-asan >/dev/null
+cmake --build --preset linux-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset linux-asan -j "$jobs"
+
+step "Linux TSan build of the suites with threads"
+cmake --preset linux-tsan >/dev/null
+cmake --build --preset linux-tsan -j "$jobs" --target zr_system_tests
+TSAN_OPTIONS=halt_on_error=1 build/linux-tsan/tests/zr_system_tests --gtest_brief=1
+
+step "Windows (i686) cross build"
+cmake --preset windows-i686 >/dev/null
+cmake --build --preset windows-i686 -j "$jobs"
+
+step "Fuzz harnesses, ${fuzz_seconds}s each"
+cmake --preset linux-fuzz >/dev/null
+cmake --build --preset linux-fuzz -j "$jobs"
+for harness in build/linux-fuzz/fuzz/*_fuzz; do
+  name=$(basename "$harness")
+  work=$(mktemp -d)
+  cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
+  echo "-- $name"
+  "$harness" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$work" 2>&1 | tail -n 2
+  rm -rf "$work"
+done
+
+step "All tests passed"

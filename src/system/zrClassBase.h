@@ -1,0 +1,7 @@
+// Root of the library's classes that have virtual operations.
+#pragma once
+
+class zrClassBase {
+ public:
+  virtual ~zrClassBase() = default;
+};

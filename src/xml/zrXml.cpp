@@ -1,0 +1,202 @@
+#include "xml/zrXml.h"
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "system/bounded_text.h"
+#include "system/numbers.h"
+#include "system/text_encoding.h"
+#include "system/trace.h"
+#include "xml/xml_lookup.h"
+#include "xml/xml_parser.h"
+
+namespace {
+
+// ReadString converts through a buffer of this many UTF-16 units; a longer value is cut at
+// 4095 units.
+constexpr size_t kWideWorkUnits = 4096;
+
+std::vector<const char*> KeyPointers(const std::list<std::string>& keys) {
+  std::vector<const char*> pointers;
+  pointers.reserve(keys.size());
+  for (const std::string& key : keys) pointers.push_back(key.c_str());
+  return pointers;
+}
+
+}  // namespace
+
+zrXml::zrXml() = default;
+zrXml::~zrXml() = default;
+
+void zrXml::Reset() {
+  entries_.reset();
+  parser_.reset();
+  parser_ = std::make_unique<zrXmlParser>();
+  entries_ = std::make_unique<zrXmlEntryList>();
+}
+
+int zrXml::LoadFile(const char16_t* path) {
+  TraceW(u"xml open %s", path ? path : u"");
+  try {
+    Reset();
+    if (parser_->ReadFile(path) != kXmlOk) {
+      TraceW(u"zrXml : File open error %s", path ? path : u"");
+      return 0;
+    }
+    BuildXmlEntries(parser_->Root()->firstChild, *entries_);
+  } catch (const std::bad_alloc&) {
+    // A document too large for memory is a failed load with nothing kept.
+    if (entries_) entries_->clear();
+    TraceW(u"zrXml : File open error %s", path ? path : u"");
+    return 0;
+  }
+  Trace("xml open exit");
+  return 1;
+}
+
+int zrXml::LoadMemory(const char* text, size_t length) {
+  try {
+    Reset();
+    if (text && length == 0) length = std::strlen(text);
+    if (parser_->Parse(text, length) != kXmlOk) {
+      Trace("zrXml : OpenMem error.");
+      return 0;
+    }
+    BuildXmlEntries(parser_->Root()->firstChild, *entries_);
+  } catch (const std::bad_alloc&) {
+    if (entries_) entries_->clear();
+    Trace("zrXml : OpenMem error.");
+    return 0;
+  }
+  return 1;
+}
+
+const zrXmlEntry* zrXml::Find(const char* const* keys, size_t count) const {
+  if (!entries_) return nullptr;
+  return FindXmlEntry(XmlQueryStart(*entries_), keys, count);
+}
+
+int32_t zrXml::ReadInt(int32_t defaultValue, Keys keys) const {
+  const zrXmlEntry* entry = Find(keys.begin(), keys.size());
+  // A found element with an empty or non-numeric value gives 0, not the default.
+  return entry ? TextToInt(entry->value.c_str()) : defaultValue;
+}
+
+float zrXml::ReadFloat(float defaultValue, Keys keys) const {
+  const zrXmlEntry* entry = Find(keys.begin(), keys.size());
+  return entry ? TextToFloat(entry->value.c_str()) : defaultValue;
+}
+
+int zrXml::ReadString(char16_t* out, size_t capacity, const char16_t* defaultValue,
+                      Keys keys) const {
+  CopyWide(out, capacity, defaultValue);
+  const zrXmlEntry* entry = Find(keys.begin(), keys.size());
+  if (!entry) return 0;
+  char16_t converted[kWideWorkUnits];
+  Utf8ToWide(entry->value.c_str(), converted, kWideWorkUnits);
+  CopyWide(out, capacity, converted);
+  return 1;
+}
+
+int zrXml::ReadStringA(char* out, size_t capacity, const char* defaultValue, Keys keys) const {
+  CopyNarrow(out, capacity, defaultValue);
+  const zrXmlEntry* entry = Find(keys.begin(), keys.size());
+  if (!entry) return 0;
+  CopyNarrow(out, capacity, entry->value.c_str());
+  return 1;
+}
+
+int32_t zrXml::ReadIntPath(int32_t defaultValue, const std::list<std::string>& keys) const {
+  try {
+    const std::vector<const char*> pointers = KeyPointers(keys);
+    const zrXmlEntry* entry = Find(pointers.data(), pointers.size());
+    return entry ? TextToInt(entry->value.c_str()) : defaultValue;
+  } catch (const std::bad_alloc&) {
+    return defaultValue;
+  }
+}
+
+int zrXml::ReadStringAPath(char* out, size_t capacity, const char* defaultValue,
+                           const std::list<std::string>& keys) const {
+  CopyNarrow(out, capacity, defaultValue);
+  try {
+    const std::vector<const char*> pointers = KeyPointers(keys);
+    const zrXmlEntry* entry = Find(pointers.data(), pointers.size());
+    if (!entry) return 0;
+    CopyNarrow(out, capacity, entry->value.c_str());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+int zrXml::FindChildren(zrXmlCursor& cursor, Keys keys) const {
+  std::list<std::string> path;
+  try {
+    for (const char* key : keys) {
+      if (!key) {
+        cursor.list = nullptr;
+        return 0;
+      }
+      path.emplace_back(key);
+    }
+  } catch (const std::bad_alloc&) {
+    cursor.list = nullptr;
+    return 0;
+  }
+  return FindChildrenPath(cursor, path);
+}
+
+int zrXml::FindChildrenPath(zrXmlCursor& cursor, const std::list<std::string>& keys) const {
+  cursor.list = nullptr;
+  if (!entries_ || entries_->empty()) return 0;
+  const zrXmlEntry* entry = nullptr;
+  if (keys.empty()) {
+    // Without keys: the children of the first top-level element, whatever its name.
+    entry = &entries_->front();
+  } else {
+    try {
+      // Every key may name several levels ("window/size"); the path starts at "document".
+      std::vector<std::string> parts{"document"};
+      for (const std::string& key : keys) {
+        size_t begin = 0;
+        for (;;) {
+          const size_t slash = key.find('/', begin);
+          parts.push_back(key.substr(begin, slash - begin));
+          if (slash == std::string::npos) break;
+          begin = slash + 1;
+        }
+      }
+      std::vector<const char*> pointers;
+      pointers.reserve(parts.size());
+      for (const std::string& part : parts) pointers.push_back(part.c_str());
+      entry = FindXmlEntry(entries_.get(), pointers.data(), pointers.size());
+    } catch (const std::bad_alloc&) {
+      return 0;
+    }
+  }
+  if (!entry || !entry->children || entry->children->empty()) return 0;
+  cursor.list = entry->children.get();
+  cursor.position = cursor.list->begin();
+  return 1;
+}
+
+int zrXml::NextChild(zrXmlCursor& cursor, std::string& name) const {
+  if (!entries_ || !cursor.list || cursor.position == cursor.list->end()) return 0;
+  try {
+    name = cursor.position->name;
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  ++cursor.position;
+  return 1;
+}
+
+int zrXml::GetStatus() const {
+  return parser_ ? parser_->GetStatus() : 0;
+}
+
+const char* zrXml::GetStatusMessage() const {
+  return parser_ ? parser_->GetStatusMessage() : "";
+}

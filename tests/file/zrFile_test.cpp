@@ -1,0 +1,224 @@
+#include "file/zrFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace {
+
+using zrtest::TempDir;
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+int32_t Opens(const std::u16string& path, uint32_t mode) {
+  return zrFile().Open(path.c_str(), mode);
+}
+
+TEST(ZrFileTest, FailedOpenLeavesTheObjectClosed) {
+  TempDir dir;
+  zrFile file;
+  EXPECT_EQ(file.Open(dir.WidePathOf("absent").c_str(), 0x101), 0);
+  EXPECT_EQ(file.GetSize(), -1);
+  EXPECT_EQ(file.GetPosition(), -1);
+  EXPECT_EQ(file.GetHandle(), -1);
+  EXPECT_EQ(file.GetName(), nullptr);
+  EXPECT_EQ(file.Seek(0), -1);
+  EXPECT_EQ(file.Close(), 0);
+}
+
+TEST(ZrFileTest, ModeWordsChooseTheDisposition) {
+  TempDir dir;
+  dir.WriteFile("old.txt", "12345");
+  const std::u16string old = dir.WidePathOf("old.txt");
+  EXPECT_EQ(Opens(old, ZRFILE_READ), 0);  // disposition 0
+  EXPECT_EQ(Opens(old, 0x901), 0);        // 3 + 4 = 7
+  EXPECT_EQ(Opens(old, 0x301), 1);        // open-existing wins over create-new
+  EXPECT_EQ(Opens(old, 0x201), 0);        // create-new of an existing file
+  EXPECT_EQ(Opens(old, 0x801), 1);
+  EXPECT_EQ(dir.ReadFile("old.txt"), "12345");
+  EXPECT_EQ(Opens(old, 0xA02), 1);  // 1 + 4 = truncate-existing
+  EXPECT_EQ(dir.ReadFile("old.txt"), "");
+  EXPECT_EQ(Opens(dir.WidePathOf("absent"), 0xA02), 0);
+  EXPECT_EQ(Opens(dir.WidePathOf("made"), 0x802), 1);
+  EXPECT_TRUE(Exists(dir.PathOf("made")));
+
+  // Create-always makes a missing file and empties an existing one.
+  dir.WriteFile("old.txt", "12345");
+  EXPECT_EQ(Opens(old, 0x402), 1);
+  EXPECT_EQ(dir.ReadFile("old.txt"), "");
+  zrFile file;
+  ASSERT_EQ(file.Open(dir.WidePathOf("new.txt").c_str(), 0x402), 1);
+  EXPECT_EQ(file.Write("xyz", 3), 3);
+  EXPECT_EQ(file.GetPosition(), 3);
+  EXPECT_EQ(file.Close(), 1);
+  EXPECT_EQ(dir.ReadFile("new.txt"), "xyz");
+}
+
+TEST(ZrFileTest, ReadsCountAndFailuresAreTraced) {
+  TempDir dir;
+  dir.WriteFile("sixty", std::string(60, 'q'));
+  zrtest::TraceCapture traces;
+  zrFile file;
+  char buffer[100];
+  EXPECT_EQ(file.Read(buffer, 4), -1);
+  EXPECT_EQ(file.Write("x", 1), -1);  // silently
+  EXPECT_EQ(traces.Texts(), std::vector<std::string>{"zrFile : ハンドルが無効です"});
+  traces.Clear();
+
+  ASSERT_EQ(file.Open(dir.WidePathOf("sixty").c_str(), 0x101), 1);
+  EXPECT_EQ(file.Read(buffer, 100), 60);
+  EXPECT_EQ(file.Read(buffer, 100), 0);
+  EXPECT_EQ(file.GetPosition(), 60);
+  EXPECT_EQ(file.Read(buffer, -1), -1);
+  EXPECT_EQ(file.GetPosition(), 60);
+  file.Close();
+  // Both access bits open for reading only: the write fails at the system.
+  ASSERT_EQ(file.Open(dir.WidePathOf("sixty").c_str(), 0x103), 1);
+  EXPECT_EQ(file.Write("x", 1), -1);
+  EXPECT_EQ(file.GetPosition(), 0);
+  EXPECT_EQ(traces.Texts(),
+            (std::vector<std::string>{"Read file failed : 87", "Write file failed : 5"}));
+}
+
+TEST(ZrFileTest, SeekStaysBeforeTheEnd) {
+  TempDir dir;
+  dir.WriteFile("ten", "0123456789");
+  dir.WriteFile("empty", "");
+  zrFile file;
+  ASSERT_EQ(file.Open(dir.WidePathOf("ten").c_str(), 0x101), 1);
+  EXPECT_EQ(file.Seek(3), 3);
+  char c = 0;
+  EXPECT_EQ(file.Read(&c, 1), 1);
+  EXPECT_EQ(c, '3');
+  EXPECT_EQ(file.Seek(10), 9);
+  EXPECT_EQ(file.Seek(-1), 9);  // compared unsigned
+  file.Close();
+  ASSERT_EQ(file.Open(dir.WidePathOf("empty").c_str(), 0x101), 1);
+  EXPECT_EQ(file.Seek(0), -1);
+  EXPECT_EQ(file.GetPosition(), -1);
+}
+
+TEST(ZrFileTest, NameKeepsWhatFits) {
+  TempDir dir;
+  std::string folder = "sub";
+  while (dir.PathOf(folder).size() < 300) folder += "/abcdefghij";
+  dir.WriteFile(folder + "/long.txt", "long");
+  const std::u16string path = dir.WidePathOf(folder + "/long.txt");
+  zrFile file;
+  // A path longer than the name field is still opened whole.
+  ASSERT_EQ(file.Open(path.c_str(), 0x101), 1);
+  EXPECT_EQ(std::u16string(file.GetName()), path.substr(0, 255));
+  char16_t small[5];
+  EXPECT_EQ(file.GetName(small, 5), file.GetName());
+  EXPECT_EQ(std::u16string(small), path.substr(0, 4));
+}
+
+TEST(ZrFileTest, PathQueries) {
+  TempDir dir;
+  dir.WriteFile("five", "12345");
+  const std::u16string five = dir.WidePathOf("five");
+  const std::u16string folder = dir.WidePath();
+  const std::u16string absent = dir.WidePathOf("absent");
+  zrFile file;
+  EXPECT_EQ(file.GetFileSizeOf(five.c_str()), 5);
+  EXPECT_EQ(file.GetFileSizeOf(folder.c_str()), 0);
+  EXPECT_EQ(file.GetFileSizeOf(absent.c_str()), 0);
+  EXPECT_EQ(zrFileBase().GetFileSizeOf(five.c_str()), -1);
+  EXPECT_EQ(zrFile::GetFileSize64Of(five.c_str()), 5);
+  EXPECT_EQ(zrFile::GetFileSize64Of(folder.c_str()), 0);
+  EXPECT_EQ(file.Exists(five.c_str()), 1);
+  EXPECT_EQ(file.Exists(folder.c_str()), 0);
+  EXPECT_EQ(file.Exists(absent.c_str()), 0);
+  EXPECT_EQ(file.GetAttributes(five.c_str()), 0x80);
+  EXPECT_EQ(file.GetAttributes(folder.c_str()), 0x10);
+  EXPECT_EQ(file.GetAttributes(absent.c_str()), -1);
+  EXPECT_EQ(file.SetAttributes(five.c_str(), 0x01), 1);
+  EXPECT_EQ(file.GetAttributes(five.c_str()), 0x01);
+  EXPECT_EQ(file.SetAttributes(absent.c_str(), 0x80), 0);
+}
+
+TEST(ZrFileTest, DeleteHonoursReadOnlyUnlessForced) {
+  TempDir dir;
+  dir.WriteFile("ro", "x");
+  dir.WriteFile("plain", "x");
+  mkdir(dir.PathOf("sub").c_str(), 0555);
+  chmod(dir.PathOf("ro").c_str(), 0444);
+  zrFile file;
+  EXPECT_EQ(file.Delete(dir.WidePathOf("ro").c_str(), 0), 0);
+  EXPECT_TRUE(Exists(dir.PathOf("ro")));
+  EXPECT_EQ(file.Delete(dir.WidePathOf("ro").c_str(), 1), 1);
+  EXPECT_FALSE(Exists(dir.PathOf("ro")));
+  EXPECT_EQ(file.Delete(dir.WidePathOf("plain").c_str(), 0), 1);
+  EXPECT_EQ(file.Delete(dir.WidePathOf("plain").c_str(), 1), 0);
+
+  EXPECT_EQ(file.Delete(dir.WidePathOf("sub").c_str(), 0), 0);
+  EXPECT_EQ(file.GetAttributes(dir.WidePathOf("sub").c_str()), 0x11);
+  EXPECT_EQ(file.Delete(dir.WidePathOf("sub").c_str(), 1), 0);
+  EXPECT_TRUE(Exists(dir.PathOf("sub")));
+  EXPECT_EQ(file.GetAttributes(dir.WidePathOf("sub").c_str()), 0x10);  // reset to normal
+}
+
+// In the dying child every message box goes to standard error, where the parent matches it.
+int PrintBox(const platform::MessageBoxRequest& request) {
+  std::fprintf(stderr, "[%s] %s\n", zrtest::Utf8(request.caption).c_str(),
+               zrtest::Utf8(request.text).c_str());
+  return platform::kAnswerOk;
+}
+
+class ZrFileDeathTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    dir_.WriteFile("f.txt", "abc");
+  }
+  // Runs `action` on a file object and expects the contract violation showing `message`.
+  void ExpectViolation(void (*action)(zrFile&, const char16_t*), const std::string& message) {
+    const std::u16string path = dir_.WidePathOf("f.txt");
+    EXPECT_EXIT(
+        {
+          zrtest::MessageBoxRecorder recorder;
+          platform::SetMessageBoxHandler(PrintBox);
+          zrFile file;
+          action(file, path.c_str());
+        },
+        ::testing::ExitedWithCode(kContractViolationExitCode),
+        "\\[Assert message\\.\\.\\.\\] " + message);
+    EXPECT_EQ(dir_.ReadFile("f.txt"), "abc");
+  }
+  TempDir dir_;
+};
+
+TEST_F(ZrFileDeathTest, BrokenContractsEndTheProcess) {
+  ExpectViolation(
+      [](zrFile& file, const char16_t* path) {
+        file.Open(path, 0x101);
+        file.Open(path, 0x101);
+      },
+      "既に違うファイルがオープンされています");
+  ExpectViolation([](zrFile& file, const char16_t* path) { file.Open(path, 0x100); },
+                  "ZRFILE_READ 又は ZRFILE_WRITE を指定してください");
+  ExpectViolation([](zrFile& file, const char16_t* path) { file.Open(path, 0x403); },
+                  "ZRFILE_READ ではアクセス出来ません");
+  ExpectViolation(
+      [](zrFile& file, const char16_t* path) {
+        char buffer[4];
+        file.Open(path, 0x802);
+        file.Read(buffer, 4);
+      },
+      "読み込みモードでオープンされていません : .*f\\.txt");
+  ExpectViolation(
+      [](zrFile& file, const char16_t* path) {
+        file.Open(path, 0x101);
+        file.Write("x", 1);
+      },
+      "書き込みモードでオープンされていません : .*f\\.txt");
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+#include "platform/file_system.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform_test_support.h"
+
+namespace {
+
+using namespace platform;
+using zrtest::TempDir;
+
+// Opens with the sharing zrFile uses for the access asked.
+FileHandle Open(const std::u16string& path, uint32_t access, uint32_t disposition) {
+  const uint32_t share = access == kGenericRead ? kShareRead : kShareNone;
+  return OpenFile(path.c_str(), access, share, disposition, 0);
+}
+
+// The last error of a failed open, or 0 (the handle closed) when it succeeded.
+uint32_t OpenError(const std::u16string& path, uint32_t access, uint32_t disposition) {
+  const FileHandle handle = Open(path, access, disposition);
+  if (handle == kInvalidFileHandle) return LastError();
+  CloseFile(handle);
+  return 0;
+}
+
+TEST(FileSystemTest, DispositionsBehaveAsOnWindows) {
+  TempDir dir;
+  dir.WriteFile("old.txt", "12345");
+  const std::u16string old = dir.WidePathOf("old.txt");
+  EXPECT_EQ(OpenError(old, kGenericWrite, kCreateNew), kErrorFileExists);
+  EXPECT_EQ(OpenError(old, kGenericRead, kTruncateExisting), kErrorInvalidParameter);
+  EXPECT_EQ(OpenError(old, kGenericWrite, 0), kErrorInvalidParameter);
+  EXPECT_EQ(OpenError(old, kGenericWrite, 7), kErrorInvalidParameter);
+  EXPECT_EQ(OpenError(dir.WidePath(), kGenericRead, kOpenExisting), kErrorAccessDenied);
+  EXPECT_EQ(OpenError(dir.WidePath(), kGenericWrite, kCreateAlways), kErrorAccessDenied);
+  EXPECT_EQ(OpenError(dir.WidePathOf("absent"), kGenericWrite, kTruncateExisting),
+            kErrorFileNotFound);
+  EXPECT_EQ(OpenError(dir.WidePathOf("absent\\x"), kGenericRead, kOpenExisting),
+            kErrorPathNotFound);
+  EXPECT_EQ(dir.ReadFile("old.txt"), "12345");
+
+  FileHandle handle = Open(old, kGenericRead, kOpenAlways);
+  EXPECT_EQ(LastError(), kErrorAlreadyExists);
+  CloseFile(handle);
+  handle = Open(old, kGenericWrite, kCreateAlways);
+  EXPECT_EQ(LastError(), kErrorAlreadyExists);
+  CloseFile(handle);
+  EXPECT_EQ(dir.ReadFile("old.txt"), "");
+  EXPECT_EQ(OpenError(dir.WidePathOf("new.txt"), kGenericWrite, kCreateNew), 0u);
+  EXPECT_EQ(OpenError(dir.WidePathOf("new2.txt"), kGenericWrite, kOpenAlways), 0u);
+}
+
+TEST(FileSystemTest, SharingIsEnforcedBetweenOpensWithoutTruncating) {
+  TempDir dir;
+  dir.WriteFile("f.txt", "keep");
+  const std::u16string path = dir.WidePathOf("f.txt");
+
+  const FileHandle reader1 = Open(path, kGenericRead, kOpenExisting);
+  const FileHandle reader2 = Open(path, kGenericRead, kOpenExisting);
+  ASSERT_NE(reader2, kInvalidFileHandle);
+  EXPECT_EQ(OpenError(path, kGenericWrite, kCreateAlways), kErrorSharingViolation);
+  EXPECT_EQ(OpenError(path, kGenericWrite, kTruncateExisting), kErrorSharingViolation);
+  EXPECT_EQ(dir.ReadFile("f.txt"), "keep");
+  CloseFile(reader1);
+  CloseFile(reader2);
+
+  const FileHandle writer = Open(path, kGenericWrite, kOpenExisting);
+  EXPECT_EQ(OpenError(path, kGenericRead, kOpenExisting), kErrorSharingViolation);
+  CloseFile(writer);
+  // A reader that shares nothing keeps other readers out too.
+  const FileHandle lone = OpenFile(path.c_str(), kGenericRead, kShareNone, kOpenExisting, 0);
+  EXPECT_EQ(OpenError(path, kGenericRead, kOpenExisting), kErrorSharingViolation);
+  CloseFile(lone);
+  EXPECT_EQ(OpenError(path, kGenericRead, kOpenExisting), 0u);
+}
+
+TEST(FileSystemTest, TransferErrorsKeepWindowsNumbers) {
+  TempDir dir;
+  dir.WriteFile("f.bin", "abcdef");
+  FileHandle handle = Open(dir.WidePathOf("f.bin"), kGenericRead, kOpenExisting);
+  char buffer[16];
+  uint32_t done = 0;
+  EXPECT_EQ(SeekFile(handle, 2), 2);
+  EXPECT_TRUE(ReadFile(handle, buffer, 16, &done));
+  EXPECT_EQ(std::string(buffer, done), "cdef");
+  EXPECT_EQ(SeekFile(handle, -1), -1);
+  EXPECT_EQ(LastError(), kErrorNegativeSeek);
+  EXPECT_FALSE(WriteFile(handle, "x", 1, &done));
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
+  CloseFile(handle);
+  EXPECT_FALSE(ReadFile(kInvalidFileHandle, buffer, 1, &done));
+  EXPECT_EQ(LastError(), kErrorInvalidHandle);
+
+  // The number is the calling thread's own.
+  uint32_t other = 0;
+  std::thread([&] {
+    GetFileAttributes(dir.WidePathOf("absent\\x").c_str());
+    other = LastError();
+  }).join();
+  EXPECT_EQ(other, kErrorPathNotFound);
+  EXPECT_EQ(LastError(), kErrorInvalidHandle);
+}
+
+TEST(FileSystemTest, AttributesMapToTheWriteBits) {
+  TempDir dir;
+  dir.WriteFile("f.txt", "x");
+  mkdir(dir.PathOf("sub").c_str(), 0755);
+  const std::u16string file = dir.WidePathOf("f.txt");
+  struct stat info;
+  EXPECT_EQ(GetFileAttributes(file.c_str()), kAttributeNormal);
+  EXPECT_EQ(GetFileAttributes(dir.WidePathOf("sub").c_str()), kAttributeDirectory);
+  EXPECT_EQ(GetFileAttributes(dir.WidePathOf("absent").c_str()), kInvalidAttributes);
+  EXPECT_EQ(LastError(), kErrorFileNotFound);
+
+  chmod(dir.PathOf("f.txt").c_str(), 0664);
+  EXPECT_TRUE(SetFileAttributes(file.c_str(), kAttributeReadOnly | kAttributeHidden));
+  stat(dir.PathOf("f.txt").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0444u);
+  EXPECT_EQ(GetFileAttributes(file.c_str()), kAttributeReadOnly);
+  EXPECT_TRUE(SetFileAttributes(file.c_str(), kAttributeArchive));
+  stat(dir.PathOf("f.txt").c_str(), &info);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+TEST(FileSystemTest, DeleteAndCreateDirectoryRefuseWhatWindowsRefuses) {
+  TempDir dir;
+  dir.WriteFile("ro.txt", "x");
+  dir.WriteFile("open.txt", "x");
+  chmod(dir.PathOf("ro.txt").c_str(), 0444);
+  EXPECT_FALSE(DeleteFile(dir.WidePathOf("ro.txt").c_str()));
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
+  EXPECT_FALSE(DeleteFile(dir.WidePath().c_str()));
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
+  const FileHandle held = Open(dir.WidePathOf("open.txt"), kGenericRead, kOpenExisting);
+  EXPECT_FALSE(DeleteFile(dir.WidePathOf("open.txt").c_str()));
+  EXPECT_EQ(LastError(), kErrorSharingViolation);
+  CloseFile(held);
+  EXPECT_TRUE(DeleteFile(dir.WidePathOf("open.txt").c_str()));
+
+  EXPECT_TRUE(CreateDirectory(dir.WidePathOf("a").c_str()));
+  EXPECT_FALSE(CreateDirectory(dir.WidePathOf("a").c_str()));
+  EXPECT_EQ(LastError(), kErrorAlreadyExists);
+  EXPECT_FALSE(CreateDirectory(dir.WidePathOf("x\\y").c_str()));
+  EXPECT_EQ(LastError(), kErrorPathNotFound);
+}
+
+// Every name a search finds, or the error when it finds none.
+std::vector<std::string> Names(const std::u16string& pattern, uint32_t* error = nullptr) {
+  std::vector<std::string> names;
+  FindData data;
+  const FindHandle search = FindFirstFile(pattern.c_str(), &data);
+  if (search == kInvalidFindHandle) {
+    if (error) *error = LastError();
+    return names;
+  }
+  do {
+    names.push_back(zrtest::Utf8(data.name));
+  } while (FindNextFile(search, &data));
+  EXPECT_EQ(LastError(), kErrorNoMoreFiles);
+  FindClose(search);
+  return names;
+}
+
+TEST(FileSystemTest, FindListsLikeAnNtfsFolder) {
+  TempDir dir;
+  for (const char* name :
+       {"9.txt", "a.txt", "B.txt", "Z.txt", "_u.txt", "デ.txt", "10.txt", "c.txt", "noext"}) {
+    dir.WriteFile(name, "x");
+  }
+  const std::vector<std::string> all = {".",     "..",    "10.txt", "9.txt",  "a.txt", "B.txt",
+                                        "c.txt", "noext", "Z.txt",  "_u.txt", "デ.txt"};
+  EXPECT_EQ(Names(dir.WidePathOf("*.*")), all);
+  EXPECT_EQ(Names(dir.WidePath() + u"\\*"), all);
+  EXPECT_EQ(Names(dir.WidePathOf("*.TXT")).size(), 8u);
+  EXPECT_EQ(Names(dir.WidePathOf("b*")), std::vector<std::string>{"B.txt"});
+  // "?" is one character, not one byte.
+  EXPECT_EQ(Names(dir.WidePathOf("?.txt")),
+            (std::vector<std::string>{"9.txt", "a.txt", "B.txt", "c.txt", "Z.txt", "デ.txt"}));
+  EXPECT_EQ(Names(dir.WidePathOf("noext.*")), std::vector<std::string>{"noext"});
+  EXPECT_EQ(Names(dir.WidePathOf("c.txt")), std::vector<std::string>{"c.txt"});
+}
+
+TEST(FileSystemTest, FindReportsEntriesAndMisses) {
+  TempDir dir;
+  dir.WriteFile("five.bin", "12345");
+  FindData data;
+  FindClose(FindFirstFile(dir.WidePathOf("five.bin").c_str(), &data));
+  EXPECT_EQ(data.size, 5u);
+  EXPECT_EQ(data.attributes, kAttributeNormal);
+  for (const auto& [pattern, error] :
+       {std::pair<const char*, uint32_t>{"*.none", kErrorFileNotFound},
+        {"absent\\*.*", kErrorPathNotFound},
+        {"absent\\x", kErrorPathNotFound},
+        {"", kErrorFileNotFound}}) {  // a trailing separator
+    uint32_t found = 0;
+    EXPECT_TRUE(Names(dir.WidePathOf(pattern), &found).empty()) << pattern;
+    EXPECT_EQ(found, error) << pattern;
+  }
+}
+
+}  // namespace

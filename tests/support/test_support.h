@@ -1,0 +1,56 @@
+// Helpers shared by the test suites.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+#include "system/trace.h"
+
+namespace zrtest {
+
+std::u16string Wide(const std::string& utf8);
+std::string Utf8(const std::u16string& wide);
+std::string Utf8(const char16_t* wide);
+
+// Captures every trace and assertion text while it lives.
+class TraceCapture {
+ public:
+  TraceCapture();
+  ~TraceCapture();
+  const std::vector<std::string>& Texts() const;
+  bool Contains(const std::string& text) const;
+  void Clear();
+};
+
+// Answers every message box with `answer` and records it while it lives.
+struct RecordedMessageBox {
+  std::string text;
+  std::string caption;
+  uint32_t flags;
+};
+class MessageBoxRecorder {
+ public:
+  explicit MessageBoxRecorder(int answer = platform::kAnswerOk);
+  ~MessageBoxRecorder();
+  const std::vector<RecordedMessageBox>& Boxes() const;
+};
+
+// A fresh folder under the system temporary folder, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::string& Path() const { return path_; }      // native path
+  std::u16string WidePath() const { return Wide(path_); }
+  // Native and wide paths of `relative` (slashes) inside the folder.
+  std::string PathOf(const std::string& relative) const { return path_ + "/" + relative; }
+  std::u16string WidePathOf(const std::string& relative) const { return Wide(PathOf(relative)); }
+  void WriteFile(const std::string& relative, const std::string& bytes) const;
+  std::string ReadFile(const std::string& relative) const;
+
+ private:
+  std::string path_;
+};
+
+}  // namespace zrtest
