@@ -2,24 +2,18 @@
 
 #include <cstdio>
 
+#include "platform/code_page.h"
+
 namespace {
 
-void AppendUtf8(std::string& out, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (codePoint >> 18));
-    out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
+// Appends the UTF-8 form of a run of units that needs no escape.
+void AppendUtf8(std::string& out, const std::u16string& run) {
+  if (run.empty()) return;
+  const size_t bytes =
+      platform::WideToMultiByte(platform::kCodePageUtf8, run.c_str(), -1, nullptr, 0);
+  std::string utf8(bytes, '\0');
+  platform::WideToMultiByte(platform::kCodePageUtf8, run.c_str(), -1, utf8.data(), bytes);
+  out.append(utf8.c_str());
 }
 
 void AppendEscape(std::string& out, uint32_t unit) {
@@ -28,32 +22,47 @@ void AppendEscape(std::string& out, uint32_t unit) {
   out += escape;
 }
 
-bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
-bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 }  // namespace
 
 std::string JsonQuote(const std::u16string& value) {
   std::string out = "\"";
+  std::u16string run;  // units passed through as they are
   for (size_t i = 0; i < value.size(); ++i) {
     const char16_t unit = value[i];
-    switch (unit) {
-      case u'"': out += "\\\""; continue;
-      case u'\\': out += "\\\\"; continue;
-      case u'\n': out += "\\n"; continue;
-      case u'\r': out += "\\r"; continue;
-      case u'\t': out += "\\t"; continue;
-      default: break;
+    const char* shortEscape = unit == u'"'    ? "\\\""
+                              : unit == u'\\' ? "\\\\"
+                              : unit == u'\n' ? "\\n"
+                              : unit == u'\r' ? "\\r"
+                              : unit == u'\t' ? "\\t"
+                                              : nullptr;
+    const bool pair = IsHighSurrogate(unit) && i + 1 < value.size() && IsLowSurrogate(value[i + 1]);
+    if (pair) {
+      run += unit;
+      run += value[++i];
+      continue;
     }
-    if (IsHighSurrogate(unit) && i + 1 < value.size() && IsLowSurrogate(value[i + 1])) {
-      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (value[i + 1] - 0xDC00));
-      ++i;
-    } else if (unit < 0x20 || unit == 0xFFFF || IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      AppendEscape(out, unit);
+    const bool escaped = shortEscape || unit < 0x20 || unit == 0xFFFF || IsHighSurrogate(unit) ||
+                         IsLowSurrogate(unit);
+    if (!escaped) {
+      run += unit;
+      continue;
+    }
+    AppendUtf8(out, run);
+    run.clear();
+    if (shortEscape) {
+      out += shortEscape;
     } else {
-      AppendUtf8(out, unit);
+      AppendEscape(out, unit);
     }
   }
+  AppendUtf8(out, run);
   return out + "\"";
 }
 
@@ -63,7 +72,8 @@ void JsonWriter::BeginValue(const char* key) {
     hasMembers_.back() = true;
     text_.append(hasMembers_.size() * 2, ' ');
   }
-  if (key) text_ += JsonQuote(std::u16string(key, key + std::char_traits<char>::length(key))) + ": ";
+  if (key)
+    text_ += JsonQuote(std::u16string(key, key + std::char_traits<char>::length(key))) + ": ";
 }
 
 void JsonWriter::Close(char bracket) {
@@ -83,7 +93,9 @@ void JsonWriter::BeginObject(const char* key) {
   hasMembers_.push_back(false);
 }
 
-void JsonWriter::EndObject() { Close('}'); }
+void JsonWriter::EndObject() {
+  Close('}');
+}
 
 void JsonWriter::BeginArray(const char* key) {
   BeginValue(key);
@@ -91,7 +103,9 @@ void JsonWriter::BeginArray(const char* key) {
   hasMembers_.push_back(false);
 }
 
-void JsonWriter::EndArray() { Close(']'); }
+void JsonWriter::EndArray() {
+  Close(']');
+}
 
 void JsonWriter::String(const char* key, const std::u16string& value) {
   BeginValue(key);

@@ -1,23 +1,16 @@
 // Message boxes on the console: the caption and the text go to standard error, and the answer is
 // read from standard input. Enter (or the end of input) takes the first button.
+#include "platform/message_box.h"
+
 #include <cctype>
 #include <cstdio>
 #include <string>
 
-#include "platform/message_box.h"
-#include "platform/code_page.h"
+#include "platform/posix/native_path.h"
 
 namespace platform {
 
 namespace {
-
-std::string ToUtf8(const char16_t* text) {
-  const size_t needed = WideToMultiByte(kCodePageUtf8, text, -1, nullptr, 0);
-  std::string out(needed, '\0');
-  if (needed == 0 || WideToMultiByte(kCodePageUtf8, text, -1, out.data(), needed) == 0) return {};
-  out.resize(needed - 1);  // the terminator
-  return out;
-}
 
 struct Buttons {
   const char* prompt;
@@ -41,8 +34,8 @@ Buttons ButtonsOf(uint32_t flags) {
 
 int ShowNativeMessageBox(const MessageBoxRequest& request) {
   const Buttons buttons = ButtonsOf(request.flags);
-  std::fprintf(stderr, "== %s ==\n%s\n%s", ToUtf8(request.caption).c_str(),
-               ToUtf8(request.text).c_str(), buttons.prompt);
+  std::fprintf(stderr, "== %s ==\n%s\n%s", Utf16ToUtf8(request.caption).c_str(),
+               Utf16ToUtf8(request.text).c_str(), buttons.prompt);
   std::fflush(stderr);
   char line[64];
   if (!std::fgets(line, sizeof line, stdin)) {
@@ -51,8 +44,8 @@ int ShowNativeMessageBox(const MessageBoxRequest& request) {
   }
   const char* answer = line;
   while (*answer == ' ') ++answer;
-  const bool second = buttons.secondKey &&
-                      std::tolower(static_cast<unsigned char>(*answer)) == buttons.secondKey;
+  const bool second =
+      buttons.secondKey && std::tolower(static_cast<unsigned char>(*answer)) == buttons.secondKey;
   return second ? buttons.second : buttons.first;
 }
 

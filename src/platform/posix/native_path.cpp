@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "platform/code_page.h"
 #include "platform/file_system.h"
 
 namespace platform {
@@ -15,34 +16,6 @@ namespace {
 
 thread_local uint32_t lastError = 0;
 
-void AppendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
-
-void AppendUtf16(std::u16string& out, uint32_t code) {
-  if (code < 0x10000) {
-    out += static_cast<char16_t>(code);
-  } else {
-    code -= 0x10000;
-    out += static_cast<char16_t>(0xD800 | (code >> 10));
-    out += static_cast<char16_t>(0xDC00 | (code & 0x3FF));
-  }
-}
-
 bool IsDriveLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
 }
@@ -50,57 +23,21 @@ bool IsDriveLetter(char16_t c) {
 }  // namespace
 
 std::string Utf16ToUtf8(const char16_t* text) {
-  std::string out;
-  if (!text) return out;
-  for (size_t i = 0; text[i]; ++i) {
-    uint32_t code = text[i];
-    if (code >= 0xD800 && code <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (code >= 0xD800 && code <= 0xDFFF) {
-      code = 0xFFFD;
-    }
-    AppendUtf8(out, code);
-  }
+  if (!text) return {};
+  const size_t bytes = WideToMultiByte(kCodePageUtf8, text, -1, nullptr, 0);
+  std::string out(bytes, '\0');
+  if (bytes == 0 || WideToMultiByte(kCodePageUtf8, text, -1, out.data(), bytes) == 0) return {};
+  out.pop_back();  // the terminator
   return out;
 }
 
 std::u16string Utf8ToUtf16(const std::string& text) {
-  std::u16string out;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  const size_t size = text.size();
-  size_t i = 0;
-  while (i < size) {
-    const unsigned char lead = bytes[i];
-    size_t length = 0;
-    if (lead < 0x80) {
-      length = 1;
-    } else if (lead >= 0xC2 && lead < 0xE0) {
-      length = 2;
-    } else if (lead >= 0xE0 && lead < 0xF0) {
-      length = 3;
-    } else if (lead >= 0xF0 && lead < 0xF5) {
-      length = 4;
-    }
-    if (length == 0 || i + length > size) {
-      out += u'\uFFFD';  // a name that is not UTF-8 still gets listed
-      ++i;
-      continue;
-    }
-    uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
-    bool valid = true;
-    for (size_t k = 1; k < length; ++k) {
-      if ((bytes[i + k] & 0xC0) != 0x80) valid = false;
-      code = (code << 6) | (bytes[i + k] & 0x3F);
-    }
-    if (!valid) {
-      out += u'\uFFFD';
-      ++i;
-      continue;
-    }
-    AppendUtf16(out, code);
-    i += length;
+  const size_t units = MultiByteToWide(kCodePageUtf8, text.c_str(), -1, nullptr, 0);
+  std::u16string out(units, u'\0');
+  if (units == 0 || MultiByteToWide(kCodePageUtf8, text.c_str(), -1, out.data(), units) == 0) {
+    return {};
   }
+  out.pop_back();
   return out;
 }
 
@@ -198,6 +135,20 @@ uint32_t MissingPathError(const std::string& nativePath) {
   struct stat info;
   return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? kErrorFileNotFound
                                                                    : kErrorPathNotFound;
+}
+
+void SetMissingOrErrnoError(const std::string& native) {
+  if (errno == ENOENT) {
+    SetLastError(MissingPathError(native));
+  } else {
+    SetLastError(ErrorFromErrno(errno));
+  }
+}
+
+uint32_t AttributesOf(const struct stat& info) {
+  const bool readOnly = (info.st_mode & S_IWUSR) == 0;
+  if (S_ISDIR(info.st_mode)) return kAttributeDirectory | (readOnly ? kAttributeReadOnly : 0);
+  return readOnly ? kAttributeReadOnly : kAttributeNormal;
 }
 
 }  // namespace platform

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+struct stat;
+
 namespace platform {
 
 // UTF-16 to UTF-8 (pairs joined, a lone surrogate becomes U+FFFD) and back.
@@ -27,5 +29,12 @@ uint32_t ErrorFromErrno(int error);
 // For a native path that does not exist: 3 (path not found) when its folder is missing too,
 // else 2 (file not found), as Windows tells them apart.
 uint32_t MissingPathError(const std::string& nativePath);
+// Sets the error after a failed stat or open of `nativePath`: MissingPathError for a missing
+// name, the mapped errno otherwise.
+void SetMissingOrErrnoError(const std::string& nativePath);
+
+// The Windows attribute bits of a native file: folder 0x10, read-only 0x01 when the owner may not
+// write, otherwise normal 0x80 for a file. There is no archive, hidden or system bit here.
+uint32_t AttributesOf(const struct stat& info);
 
 }  // namespace platform

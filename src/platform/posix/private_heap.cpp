@@ -33,7 +33,9 @@ BlockLink* LinkOf(void* block) {
 
 }  // namespace
 
-HeapHandle CreatePrivateHeap(size_t) { return new (std::nothrow) PrivateHeap; }
+HeapHandle CreatePrivateHeap(size_t) {
+  return new (std::nothrow) PrivateHeap;
+}
 
 void DestroyPrivateHeap(HeapHandle handle) {
   auto* heap = static_cast<PrivateHeap*>(handle);
