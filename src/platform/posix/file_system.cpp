@@ -249,31 +249,37 @@ int64_t GetFileSize(FileHandle handle) {
   return info.st_size;
 }
 
-uint32_t GetFileAttributes(const char16_t* path) {
-  const std::string native = NativePath(path);
-  struct stat info;
+namespace {
+
+// Translates and examines a path (through a final link when `followLinks`); false with the error
+// set when it cannot.
+bool StatPath(const char16_t* path, bool followLinks, std::string& native, struct stat& info) {
+  native = NativePath(path);
   if (native.empty()) {
     SetLastError(kErrorPathNotFound);
-    return kInvalidAttributes;
+    return false;
   }
-  if (stat(native.c_str(), &info) != 0) {
+  const int result = followLinks ? stat(native.c_str(), &info) : lstat(native.c_str(), &info);
+  if (result != 0) {
     SetMissingOrErrnoError(native);
-    return kInvalidAttributes;
+    return false;
   }
+  return true;
+}
+
+}  // namespace
+
+uint32_t GetFileAttributes(const char16_t* path) {
+  std::string native;
+  struct stat info;
+  if (!StatPath(path, true, native, info)) return kInvalidAttributes;
   return AttributesOf(info);
 }
 
 bool SetFileAttributes(const char16_t* path, uint32_t attributes) {
-  const std::string native = NativePath(path);
+  std::string native;
   struct stat info;
-  if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
-  }
-  if (stat(native.c_str(), &info) != 0) {
-    SetMissingOrErrnoError(native);
-    return false;
-  }
+  if (!StatPath(path, true, native, info)) return false;
   mode_t mode = info.st_mode & 07777;
   if (attributes & kAttributeReadOnly) {
     mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
@@ -288,16 +294,9 @@ bool SetFileAttributes(const char16_t* path, uint32_t attributes) {
 }
 
 bool DeleteFile(const char16_t* path) {
-  const std::string native = NativePath(path);
+  std::string native;
   struct stat info;
-  if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
-  }
-  if (lstat(native.c_str(), &info) != 0) {
-    SetMissingOrErrnoError(native);
-    return false;
-  }
+  if (!StatPath(path, false, native, info)) return false;
   // Windows refuses folders and read-only files; unlink would take both.
   if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0)) {
     SetLastError(kErrorAccessDenied);
