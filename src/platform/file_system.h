@@ -85,7 +85,7 @@ class CriticalErrorsSuppressed {
   CriticalErrorsSuppressed& operator=(const CriticalErrorsSuppressed&) = delete;
 
  private:
-  unsigned previous_;
+  [[maybe_unused]] unsigned previous_;  // the error mode to restore (Windows)
 };
 
 // Directory search with the system's wildcard rules ("*", "?", and "*.*" for every name). The
