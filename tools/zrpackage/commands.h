@@ -13,6 +13,7 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 int RunShow(const Arguments& arguments);
+int RunVersion(const Arguments& arguments);
 
 // Prints a one-line message on standard error.
 void PrintError(const std::string& utf8Message);

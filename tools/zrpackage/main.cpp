@@ -9,7 +9,9 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: zrpackage show DIR [--ui-language 0xNNNN]\n"
-    "  show   print the package description DIR/updateinfo.xml as the updater reads it\n";
+    "       zrpackage version FILE\n"
+    "  show     print the package description DIR/updateinfo.xml as the updater reads it\n"
+    "  version  print the version resource of FILE (an exe or dll) as the updater reads it\n";
 
 }  // namespace
 
@@ -22,6 +24,7 @@ int main(int argc, char** argv) {
   const std::u16string command = arguments[1];
   const Arguments rest(arguments.begin() + 2, arguments.end());
   if (command == u"show") return RunShow(rest);
+  if (command == u"version") return RunVersion(rest);
   if (command == u"--help" || command == u"help") {
     std::fputs(kUsage, stdout);
     return kExitOk;

@@ -1,0 +1,224 @@
+// The version resource reader: real and built PE files, damaged files, and hand-made blocks for
+// the query walker.
+#include "platform/version_resource.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+#include "support/test_support.h"
+#include "support/version_dlls.h"
+
+namespace {
+
+using zrtest::VersionDll;
+using zrtest::Wide;
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool Load(const std::string& path, std::vector<uint8_t>& block) {
+  return platform::LoadVersionInfo(Wide(path).c_str(), block);
+}
+
+std::u16string String(const std::vector<uint8_t>& block, const char16_t* subBlock) {
+  std::u16string value;
+  return platform::QueryVersionString(block, subBlock, value) ? value : u"<absent>";
+}
+
+TEST(VersionResource, ReadsBuiltLibraryWithCaseInsensitivePaths) {
+  ZR_REQUIRE_VERSION_DLLS();
+  std::vector<uint8_t> block;
+  ASSERT_TRUE(Load(VersionDll("comma_space"), block));
+  uint32_t translation = 0;
+  ASSERT_TRUE(platform::QueryVersionTranslation(block, translation));
+  EXPECT_EQ(translation, 0x041104B0u);
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\FileVersion"), u"1, 2, 3, 4");
+  EXPECT_EQ(String(block, u"\\STRINGFILEINFO\\041104B0\\fileversion"), u"1, 2, 3, 4");
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\SpecialBuild"), u"special");
+  // Keys match whole: neither a prefix nor a longer name finds a value.
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\FileVersio"), u"<absent>");
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\FileVersions"), u"<absent>");
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\040904b0\\FileVersion"), u"<absent>");
+
+  ASSERT_TRUE(Load(VersionDll("japanese"), block));
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\ProductName"), u"体験版 𠮷");
+}
+
+TEST(VersionResource, FilesWithoutVersionResource) {
+  ZR_REQUIRE_VERSION_DLLS();
+  zrtest::TempDir dir;
+  dir.WriteFile("text.dll", "MZ but nothing else");
+  std::vector<uint8_t> block = {1, 2, 3};
+  EXPECT_FALSE(Load(VersionDll("no_version"), block));
+  EXPECT_TRUE(block.empty());
+  EXPECT_FALSE(Load(dir.PathOf("text.dll"), block));
+  EXPECT_FALSE(Load(dir.PathOf("missing.dll"), block));
+  EXPECT_FALSE(Load(dir.Path(), block));
+
+  ASSERT_TRUE(Load(VersionDll("no_translation"), block));
+  uint32_t translation = 0;
+  EXPECT_FALSE(platform::QueryVersionTranslation(block, translation));
+}
+
+// Debian's mingw-w64 zlib: a PE32 and a PE32+ library whose string table key is in upper case
+// ("040904E4").
+TEST(VersionResource, ReadsInstalledWindowsLibraries) {
+  int checked = 0;
+  for (const char* path :
+       {"/usr/i686-w64-mingw32/lib/zlib1.dll", "/usr/x86_64-w64-mingw32/lib/zlib1.dll"}) {
+    if (!zrtest::FileExists(path)) continue;
+    SCOPED_TRACE(path);
+    std::vector<uint8_t> block;
+    ASSERT_TRUE(Load(path, block));
+    uint32_t translation = 0;
+    ASSERT_TRUE(platform::QueryVersionTranslation(block, translation));
+    EXPECT_EQ(translation, 0x040904E4u);
+    EXPECT_EQ(String(block, u"\\StringFileInfo\\040904e4\\OriginalFilename"), u"zlib1.dll");
+    EXPECT_EQ(String(block, u"\\StringFileInfo\\040904e4\\FileVersion").substr(0, 2), u"1.");
+    ++checked;
+  }
+#ifdef ZR_VERSION_DLL_X64
+  std::vector<uint8_t> block;
+  ASSERT_TRUE(Load(VersionDll("comma_space_x64"), block));
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\FileVersion"), u"1, 2, 3, 4");
+  ++checked;
+#endif
+  if (checked == 0) GTEST_SKIP() << "no mingw-w64 zlib1.dll on this machine";
+}
+
+// Whatever the damage, a load either fails or gives a block the queries can walk.
+void ExpectSafe(const std::vector<uint8_t>& block) {
+  uint32_t translation = 0;
+  std::u16string value;
+  platform::QueryVersionTranslation(block, translation);
+  platform::QueryVersionString(block, u"\\StringFileInfo\\041104b0\\FileVersion", value);
+}
+
+TEST(VersionResource, TruncatedFilesHaveNoResourceOrTheWholeOne) {
+  ZR_REQUIRE_VERSION_DLLS();
+  const std::string good = ReadBytes(VersionDll("comma_space"));
+  std::vector<uint8_t> full;
+  ASSERT_TRUE(Load(VersionDll("comma_space"), full));
+  zrtest::TempDir dir;
+  size_t loaded = 0;
+  for (size_t length = 0; length < good.size(); ++length) {
+    dir.WriteFile("cut.dll", good.substr(0, length));
+    std::vector<uint8_t> block;
+    if (Load(dir.PathOf("cut.dll"), block)) {
+      EXPECT_EQ(block, full) << "length " << length;
+      ++loaded;
+    }
+  }
+  // Only the padding after the resource may go.
+  EXPECT_LT(loaded, 0x200u);
+}
+
+TEST(VersionResource, DamagedBytesNeverBreakTheReader) {
+  ZR_REQUIRE_VERSION_DLLS();
+  const std::string good = ReadBytes(VersionDll("comma_space"));
+  zrtest::TempDir dir;
+  size_t refused = 0;
+  for (size_t at = 0; at < good.size(); ++at) {
+    for (unsigned char flip : {0x01, 0x80, 0xFF}) {
+      std::string bad = good;
+      bad[at] = static_cast<char>(bad[at] ^ flip);
+      dir.WriteFile("bad.dll", bad);
+      std::vector<uint8_t> block;
+      if (Load(dir.PathOf("bad.dll"), block)) {
+        ExpectSafe(block);
+      } else {
+        ++refused;
+      }
+    }
+  }
+  EXPECT_GT(refused, 100u);
+}
+
+// --- Hand-made blocks -------------------------------------------------------------------------
+
+void Put16(std::vector<uint8_t>& out, size_t at, uint16_t value) {
+  out[at] = static_cast<uint8_t>(value);
+  out[at + 1] = static_cast<uint8_t>(value >> 8);
+}
+
+// One node with its lengths filled in; children are appended 4-aligned.
+std::vector<uint8_t> MakeNode(const std::u16string& key, uint16_t type,
+                              const std::vector<uint8_t>& value,
+                              const std::vector<std::vector<uint8_t>>& children = {}) {
+  std::vector<uint8_t> node(6);
+  for (char16_t unit : key + u'\0') {
+    node.push_back(static_cast<uint8_t>(unit));
+    node.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  node.resize((node.size() + 3) & ~size_t{3});
+  node.insert(node.end(), value.begin(), value.end());
+  for (const auto& child : children) {
+    node.resize((node.size() + 3) & ~size_t{3});
+    node.insert(node.end(), child.begin(), child.end());
+  }
+  Put16(node, 0, static_cast<uint16_t>(node.size()));
+  Put16(node, 2, static_cast<uint16_t>(type == 1 ? value.size() / 2 : value.size()));
+  Put16(node, 4, type);
+  return node;
+}
+
+std::vector<uint8_t> Text(const std::u16string& text) {
+  std::vector<uint8_t> bytes;
+  for (char16_t unit : text + u'\0') {
+    bytes.push_back(static_cast<uint8_t>(unit));
+    bytes.push_back(static_cast<uint8_t>(unit >> 8));
+  }
+  return bytes;
+}
+
+std::vector<uint8_t> MakeBlock(const std::vector<uint8_t>& translation,
+                               const std::vector<uint8_t>& strings) {
+  return MakeNode(u"VS_VERSION_INFO", 0, {},
+                  {MakeNode(u"StringFileInfo", 1, {}, {MakeNode(u"041104b0", 1, {}, {strings})}),
+                   MakeNode(u"VarFileInfo", 1, {}, {MakeNode(u"Translation", 0, translation)})});
+}
+
+TEST(VersionBlock, WalksWellFormedBlocks) {
+  const auto block = MakeBlock({0x11, 0x04, 0xB0, 0x04, 0x09, 0x04, 0xE4, 0x04},
+                               MakeNode(u"Comments", 1, Text(u"abc")));
+  uint32_t translation = 0;
+  ASSERT_TRUE(platform::QueryVersionTranslation(block, translation));
+  EXPECT_EQ(translation, 0x041104B0u);  // the first pair
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\Comments"), u"abc");
+  EXPECT_EQ(String(block, u"StringFileInfo\\\\041104b0\\Comments\\"), u"abc");  // empty parts skip
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\Comments\\x"), u"<absent>");
+}
+
+TEST(VersionBlock, MalformedBlocksFindNothing) {
+  uint32_t translation = 0;
+  EXPECT_FALSE(platform::QueryVersionTranslation({}, translation));
+  EXPECT_FALSE(platform::QueryVersionTranslation(MakeBlock({1, 2, 3}, {}), translation));
+
+  // A string value without terminator whose length claims more ends with its node.
+  auto comments = MakeNode(u"Comments", 1, {'a', 0, 'b', 0});
+  Put16(comments, 2, 50);
+  const auto next = MakeNode(u"Z", 1, Text(u"z"));
+  comments.insert(comments.end(), next.begin(), next.end());
+  auto open = MakeBlock({}, comments);
+  EXPECT_EQ(String(open, u"\\StringFileInfo\\041104b0\\Comments"), u"ab");
+  EXPECT_EQ(String(open, u"\\StringFileInfo\\041104b0\\Z"), u"z");
+  // A block shorter than its root claims holds nothing.
+  open.pop_back();
+  EXPECT_EQ(String(open, u"\\StringFileInfo\\041104b0\\Z"), u"<absent>");
+
+  // A zero length in a child list ends the walk instead of looping.
+  auto stuck = MakeBlock({0x11, 0x04, 0xB0, 0x04}, MakeNode(u"Comments", 1, Text(u"x")));
+  Put16(stuck, 40, 0);  // the first child of the root (StringFileInfo) at offset 40
+  EXPECT_FALSE(platform::QueryVersionTranslation(stuck, translation));
+
+  // A key that runs to the end of its node has no terminator.
+  auto unterminated = MakeNode(u"VS_VERSION_INFO", 0, {}, {MakeNode(u"VarFileInfo", 1, {})});
+  Put16(unterminated, 40, 8);  // the child now ends inside its own key
+  EXPECT_EQ(String(unterminated, u"\\VarFileInfo"), u"<absent>");
+}
+
+}  // namespace
