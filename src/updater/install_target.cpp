@@ -97,16 +97,21 @@ void AppInstanceGuard::Close() {
   mutex_ = nullptr;
 }
 
-int FindInstallFolder(const char16_t* brand, const char16_t* app) {
-  InstallFolder[0] = 0;
+int GetRecordPath(const char16_t* brand, const char16_t* app, char16_t (&path)[260]) {
+  path[0] = 0;
   char16_t common[kPathCapacity];
   char16_t fileName[kPathCapacity];
-  char16_t path[kPathCapacity];
   if (!GetSystemFolder(8, common, kPathCapacity)) return 0;
   // A name cut to fit would be another file.
   if (!app || WideLength(app) + 4 >= kPathCapacity) return 0;
   FormatWide(fileName, kPathCapacity, u"%s.xml", app);
-  if (!JoinPath(path, common, brand ? brand : u"", fileName)) return 0;
+  return JoinPath(path, common, brand ? brand : u"", fileName) != 0;
+}
+
+int FindInstallFolder(const char16_t* brand, const char16_t* app) {
+  InstallFolder[0] = 0;
+  char16_t path[kPathCapacity];
+  if (!GetRecordPath(brand, app, path)) return 0;
 
   std::vector<char> bytes;
   int32_t size = 0;

@@ -27,6 +27,10 @@ class AppInstanceGuard {
   bool running_ = true;
 };
 
+// The installed game's record: <common application data>\brand\app.xml; 0 when that folder is
+// unknown or the path does not fit.
+int GetRecordPath(const char16_t* brand, const char16_t* app, char16_t (&path)[260]);
+
 // Reads <common application data>\brand\app.xml and keeps the text between <path> and </path> in
 // InstallFolder. 1 when the file was read and holds both tags (also when the text between them is
 // empty); 0 otherwise, and when the folder text does not fit (519 bytes in the file, 259 units in

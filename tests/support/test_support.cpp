@@ -1,6 +1,9 @@
 #include "support/test_support.h"
 
+#include <sys/wait.h>
+
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -25,7 +28,9 @@ std::string Utf8(const char16_t* wide) {
   return out;
 }
 
-std::string Utf8(const std::u16string& wide) { return Utf8(wide.c_str()); }
+std::string Utf8(const std::u16string& wide) {
+  return Utf8(wide.c_str());
+}
 
 namespace {
 std::mutex captureMutex;
@@ -47,8 +52,12 @@ TraceCapture::TraceCapture() {
   Clear();
   SetTraceSink(CaptureSink);
 }
-TraceCapture::~TraceCapture() { SetTraceSink(nullptr); }
-const std::vector<std::string>& TraceCapture::Texts() const { return capturedTexts; }
+TraceCapture::~TraceCapture() {
+  SetTraceSink(nullptr);
+}
+const std::vector<std::string>& TraceCapture::Texts() const {
+  return capturedTexts;
+}
 bool TraceCapture::Contains(const std::string& text) const {
   std::lock_guard<std::mutex> lock(captureMutex);
   return std::find(capturedTexts.begin(), capturedTexts.end(), text) != capturedTexts.end();
@@ -63,8 +72,12 @@ MessageBoxRecorder::MessageBoxRecorder(int answer) {
   recorderAnswer = answer;
   platform::SetMessageBoxHandler(RecordBox);
 }
-MessageBoxRecorder::~MessageBoxRecorder() { platform::SetMessageBoxHandler(nullptr); }
-const std::vector<RecordedMessageBox>& MessageBoxRecorder::Boxes() const { return recordedBoxes; }
+MessageBoxRecorder::~MessageBoxRecorder() {
+  platform::SetMessageBoxHandler(nullptr);
+}
+const std::vector<RecordedMessageBox>& MessageBoxRecorder::Boxes() const {
+  return recordedBoxes;
+}
 
 TempDir::TempDir() {
   std::random_device random;
@@ -99,6 +112,20 @@ void TempDir::WriteFile(const std::string& relative, const std::string& bytes) c
 std::string TempDir::ReadFile(const std::string& relative) const {
   std::ifstream in(PathOf(relative), std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+CommandRun RunCommand(const std::string& commandLine) {
+  TempDir scratch;
+  const std::string command = commandLine + " 2>" + scratch.PathOf("stderr") + " </dev/null";
+  CommandRun run{};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return {-1, "", ""};
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int status = pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = scratch.ReadFile("stderr");
+  return run;
 }
 
 }  // namespace zrtest

@@ -36,6 +36,14 @@ class MessageBoxRecorder {
   const std::vector<RecordedMessageBox>& Boxes() const;
 };
 
+// Runs a shell command line with no input and collects its exit status and both outputs.
+struct CommandRun {
+  int status;  // the exit status, or -1 when it did not exit
+  std::string out;
+  std::string err;
+};
+CommandRun RunCommand(const std::string& commandLine);
+
 // A fresh folder under the system temporary folder, removed with everything in it at the end.
 class TempDir {
  public:

@@ -1,6 +1,5 @@
 // The package tool's show command, run as a separate process the way package authors run it.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,30 +9,14 @@
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun RunTool(const std::string& arguments) {
-  zrtest::TempDir scratch;
-  const std::string command = std::string(ZRPACKAGE_PATH) + " " + arguments + " 2>" +
-                              scratch.PathOf("stderr") + " </dev/null";
-  ToolRun run{};
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = scratch.ReadFile("stderr");
-  return run;
+zrtest::CommandRun RunTool(const std::string& arguments) {
+  return zrtest::RunCommand(std::string(ZRPACKAGE_PATH) + " " + arguments);
 }
 
 const std::string kDemo = std::string(ZR_SOURCE_DIR) + "/examples/demo/package";
 
 TEST(ZrpackageShow, DescribesTheDemoPackageInTheChosenLanguage) {
-  const ToolRun english = RunTool("show " + kDemo + " --ui-language 0x0409");
+  const zrtest::CommandRun english = RunTool("show " + kDemo + " --ui-language 0x0409");
   ASSERT_EQ(english.status, 0) << english.err;
   EXPECT_NE(english.out.find("\"brand\": \"DemoSoft\""), std::string::npos);
   EXPECT_NE(english.out.find("\"checkexeversion\": 1,"), std::string::npos);
@@ -44,7 +27,7 @@ TEST(ZrpackageShow, DescribesTheDemoPackageInTheChosenLanguage) {
   // Map order: "en" before "jp".
   EXPECT_LT(english.out.find("\"prefix\": \"en\""), english.out.find("\"prefix\": \"jp\""));
 
-  const ToolRun japanese = RunTool("show " + kDemo + " --ui-language 1041");
+  const zrtest::CommandRun japanese = RunTool("show " + kDemo + " --ui-language 1041");
   ASSERT_EQ(japanese.status, 0);
   EXPECT_NE(japanese.out.find("\"chosen\": \"jp\""), std::string::npos);
 }
@@ -55,7 +38,7 @@ TEST(ZrpackageShow, EscapesEveryTextAsValidJson) {
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<document>"
                     "<brand>a\"b\\c\td</brand><app>\xFF\xFF</app><language><lang00><code>1</code>"
                     "<prifix>x</prifix></lang00></language></document>");
-  const ToolRun run = RunTool("show " + package.Path() + " --ui-language 0x0411");
+  const zrtest::CommandRun run = RunTool("show " + package.Path() + " --ui-language 0x0411");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\"brand\": \"a\\\"b\\\\c d\""), std::string::npos);  // tab read as space
   EXPECT_NE(run.out.find("\"app\": \"\\uffff\""), std::string::npos);
@@ -66,7 +49,7 @@ TEST(ZrpackageShow, EmptyTableChoosesNothing) {
   zrtest::TempDir package;
   package.WriteFile("updateinfo.xml",
                     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<document></document>");
-  const ToolRun run = RunTool("show " + package.Path());
+  const zrtest::CommandRun run = RunTool("show " + package.Path());
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_NE(run.out.find("\"languages\": [],"), std::string::npos);
   EXPECT_NE(run.out.find("\"chosen\": null"), std::string::npos);
@@ -74,7 +57,7 @@ TEST(ZrpackageShow, EmptyTableChoosesNothing) {
 
 TEST(ZrpackageShow, FailuresGiveOneLineOnStandardError) {
   zrtest::TempDir empty;
-  const ToolRun missing = RunTool("show " + empty.Path());
+  const zrtest::CommandRun missing = RunTool("show " + empty.Path());
   EXPECT_EQ(missing.status, 1);
   EXPECT_TRUE(missing.out.empty());
   EXPECT_EQ(std::count(missing.err.begin(), missing.err.end(), '\n'), 1) << missing.err;

@@ -1,6 +1,5 @@
 // The package tool's version command, run as a separate process.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,29 +10,13 @@
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-ToolRun RunTool(const std::string& arguments) {
-  zrtest::TempDir scratch;
-  const std::string command = std::string(ZRPACKAGE_PATH) + " " + arguments + " 2>" +
-                              scratch.PathOf("stderr") + " </dev/null";
-  ToolRun run{};
-  FILE* pipe = popen(command.c_str(), "r");
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = scratch.ReadFile("stderr");
-  return run;
+zrtest::CommandRun RunTool(const std::string& arguments) {
+  return zrtest::RunCommand(std::string(ZRPACKAGE_PATH) + " " + arguments);
 }
 
 TEST(ZrpackageVersion, PrintsTheRecordAsJson) {
   ZR_REQUIRE_VERSION_DLLS();
-  const ToolRun run = RunTool("version " + zrtest::VersionDll("build_label"));
+  const zrtest::CommandRun run = RunTool("version " + zrtest::VersionDll("build_label"));
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out.find("{\n  \"Comments\": \"comments\",\n  \"CompanyName\": \"company\",\n"), 0u)
       << run.out;
@@ -45,14 +28,14 @@ TEST(ZrpackageVersion, PrintsTheRecordAsJson) {
             std::string::npos)
       << run.out;
 
-  const ToolRun japanese = RunTool("version " + zrtest::VersionDll("japanese"));
+  const zrtest::CommandRun japanese = RunTool("version " + zrtest::VersionDll("japanese"));
   ASSERT_EQ(japanese.status, 0) << japanese.err;
   EXPECT_NE(japanese.out.find("\"ProductName\": \"体験版 𠮷\""), std::string::npos);
 }
 
 TEST(ZrpackageVersion, FileWithoutVersionResourceFails) {
   ZR_REQUIRE_VERSION_DLLS();
-  const ToolRun none = RunTool("version " + zrtest::VersionDll("no_version"));
+  const zrtest::CommandRun none = RunTool("version " + zrtest::VersionDll("no_version"));
   EXPECT_EQ(none.status, 1);
   EXPECT_TRUE(none.out.empty());
   EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;

@@ -2,6 +2,7 @@
 // process exit status.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,17 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 int RunShow(const Arguments& arguments);
+int RunPlan(const Arguments& arguments);
+
+// The arguments of the commands that read a package: the folder and an optional
+// "--ui-language 0xNNNN" (the platform's UI language when absent). False after telling the user
+// what is wrong.
+struct PackageArguments {
+  std::u16string folder;
+  uint16_t uiLanguage;
+};
+bool ParsePackageArguments(const char* command, const Arguments& arguments,
+                           PackageArguments& parsed);
 int RunVersion(const Arguments& arguments);
 
 // Prints a one-line message on standard error.

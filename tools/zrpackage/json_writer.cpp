@@ -117,6 +117,11 @@ void JsonWriter::Number(const char* key, int64_t value) {
   text_ += std::to_string(value);
 }
 
+void JsonWriter::Bool(const char* key, bool value) {
+  BeginValue(key);
+  text_ += value ? "true" : "false";
+}
+
 void JsonWriter::Null(const char* key) {
   BeginValue(key);
   text_ += "null";

@@ -1,5 +1,6 @@
-// A small streaming JSON writer for the package tool's reports: indented output, keys in ASCII, strings
-// taken as UTF-16 and written as valid UTF-8 JSON (the 0xFFFF marker and lone surrogates escaped).
+// A small streaming JSON writer for the package tool's reports: indented output, keys in ASCII,
+// strings taken as UTF-16 and written as valid UTF-8 JSON (the 0xFFFF marker and lone surrogates
+// escaped).
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,7 @@ class JsonWriter {
   void String(const char* key, const std::u16string& value);
   void String(const char* key, const char16_t* value) { String(key, std::u16string(value)); }
   void Number(const char* key, int64_t value);
+  void Bool(const char* key, bool value);
   void Null(const char* key);
 
   // The document so far, with a final line end once the outermost value is closed.

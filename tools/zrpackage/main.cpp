@@ -9,8 +9,10 @@ namespace {
 
 constexpr char kUsage[] =
     "usage: zrpackage show DIR [--ui-language 0xNNNN]\n"
+    "       zrpackage plan DIR [--ui-language 0xNNNN]\n"
     "       zrpackage version FILE\n"
     "  show     print the package description DIR/updateinfo.xml as the updater reads it\n"
+    "  plan     dry run of the update from DIR: checks, files, install.log; writes nothing\n"
     "  version  print the version resource of FILE (an exe or dll) as the updater reads it\n";
 
 }  // namespace
@@ -24,6 +26,7 @@ int main(int argc, char** argv) {
   const std::u16string command = arguments[1];
   const Arguments rest(arguments.begin() + 2, arguments.end());
   if (command == u"show") return RunShow(rest);
+  if (command == u"plan") return RunPlan(rest);
   if (command == u"version") return RunVersion(rest);
   if (command == u"--help" || command == u"help") {
     std::fputs(kUsage, stdout);

@@ -4,8 +4,6 @@
 
 #include "commands.h"
 #include "json_writer.h"
-#include "platform/system_folders.h"
-#include "system/numbers.h"
 #include "system/paths.h"
 #include "updater/update_info.h"
 
@@ -55,50 +53,17 @@ std::string Describe(uint16_t uiLanguage) {
   return json.Text();
 }
 
-// Parses "0x0411" or "1041"; false for anything that is not a 16-bit number.
-bool ParseLanguage(const std::u16string& text, uint16_t& language) {
-  size_t end = 0;
-  int32_t value = 0;
-  if (!ParseIntW(text.c_str(), &end, &value) || end != text.size() || value < 0 || value > 0xFFFF) {
-    return false;
-  }
-  language = static_cast<uint16_t>(value);
-  return true;
-}
-
 }  // namespace
 
 int RunShow(const Arguments& arguments) {
-  const std::u16string* folder = nullptr;
-  bool languageGiven = false;
-  uint16_t uiLanguage = 0;
-  for (size_t i = 0; i < arguments.size(); ++i) {
-    if (arguments[i] == u"--ui-language") {
-      if (i + 1 >= arguments.size() || !ParseLanguage(arguments[i + 1], uiLanguage)) {
-        PrintError("--ui-language needs a language identifier such as 0x0411");
-        return kExitUsage;
-      }
-      languageGiven = true;
-      ++i;
-    } else if (!folder) {
-      folder = &arguments[i];
-    } else {
-      PrintError("unexpected argument '" + ToUtf8(arguments[i]) + "'");
-      return kExitUsage;
-    }
-  }
-  if (!folder) {
-    PrintError("show needs the package folder");
-    return kExitUsage;
-  }
-
+  PackageArguments parsed;
+  if (!ParsePackageArguments("show", arguments, parsed)) return kExitUsage;
   char16_t path[1024];
-  if (!JoinPath(path, folder->c_str(), u"updateinfo.xml") || !LoadUpdateInfo(path)) {
-    PrintError("cannot load updateinfo.xml in '" + ToUtf8(*folder) + "'");
+  if (!JoinPath(path, parsed.folder.c_str(), u"updateinfo.xml") || !LoadUpdateInfo(path)) {
+    PrintError("cannot load updateinfo.xml in '" + ToUtf8(parsed.folder) + "'");
     return kExitFailed;
   }
-  if (!languageGiven) uiLanguage = platform::GetUserDefaultUILanguage();
-  const std::string text = Describe(uiLanguage);
+  const std::string text = Describe(parsed.uiLanguage);
   std::fwrite(text.data(), 1, text.size(), stdout);
   return kExitOk;
 }
