@@ -1,7 +1,5 @@
 // Reads arbitrary bytes as a Windows executable's version resource, and walks them directly as
 // a version block, with the queries the updater makes.
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,32 +8,9 @@
 #include <vector>
 
 #include "platform/version_resource.h"
-#include "system/text_encoding.h"
+#include "scratch_file.h"
 
 namespace {
-
-// One scratch file for the whole run, removed at exit.
-class ScratchFile {
- public:
-  ScratchFile() {
-    if (mkstemp(native_) < 0) std::abort();
-    Utf8ToWide(native_, wide_, 64);
-  }
-  ~ScratchFile() { std::remove(native_); }
-
-  const char16_t* WidePath() const { return wide_; }
-
-  void Write(const uint8_t* data, size_t size) const {
-    FILE* file = std::fopen(native_, "wb");
-    if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  }
-
- private:
-  char native_[64] = "/tmp/zr-version-resource-fuzz-XXXXXX";
-  char16_t wide_[64] = {};
-};
 
 void Query(const std::vector<uint8_t>& block) {
   uint32_t translation = 0x041104B0;
