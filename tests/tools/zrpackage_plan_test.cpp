@@ -32,15 +32,19 @@ class ZrpackagePlan : public ::testing::Test {
     root_.WriteFile(
         "package/updateinfo.xml",
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<document><brand>Maker</brand>"
-        "<app>Game</app><mutex>zr-plan-test-game</mutex><confmutex>zr-plan-test-config"
-        "</confmutex><checkexeversion>" +
-            checkexeversion +
+        "<app>Game</app><mutex>" +
+            GameMutex() + "</mutex><confmutex>" + GameMutex() +
+            "-config</confmutex><checkexeversion>" + checkexeversion +
             "</checkexeversion><version><major>1</major><minor>2</minor></version>"
             "<language><lang00><code>0x0409</code><prifix>en</prifix></lang00></language>"
             "<en><message><wndtitle>Game Update</wndtitle><error_version>too old"
             "</error_version><error_inst>not installed</error_inst></message>"
             "<message_error><boot>running</boot><title>Error</title></message_error></en>"
             "</document>");
+  }
+  // Unique to the test, which may run beside others.
+  std::string GameMutex() const {
+    return "zr-plan-test-" + std::filesystem::path(root_.Path()).filename().string();
   }
   void Installed(const std::string& relative, const std::string& bytes) {
     root_.WriteFile("prefix/drive_c/Game/" + relative, bytes);
@@ -105,7 +109,7 @@ TEST_F(ZrpackagePlan, EachFailedCheckGivesTheUpdatersMessage) {
 
 TEST_F(ZrpackagePlan, ARunningGameStopsThePlan) {
   Packaged("a.txt", "a");
-  platform::MutexHandle game = platform::CreateNamedMutex(u"zr-plan-test-game");
+  platform::MutexHandle game = platform::CreateNamedMutex(zrtest::Wide(GameMutex()).c_str());
   ASSERT_NE(game, nullptr);
   const zrtest::CommandRun run = Plan();
   platform::CloseNamedMutex(game);
