@@ -1,9 +1,12 @@
 #include "platform/posix/native_path.h"
 
+#include <dirent.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 
@@ -18,6 +21,62 @@ thread_local uint32_t lastError = 0;
 
 bool IsDriveLetter(char16_t c) {
   return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
+}
+
+bool EqualIgnoringAsciiCase(const char* a, const std::string& b) {
+  size_t i = 0;
+  for (; a[i] && i < b.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return !a[i] && i == b.size();
+}
+
+// The entry of `folder` named like `component` but for ASCII case; the smallest such name when
+// there are several, "" when there is none.
+std::string FindEntryIgnoringCase(const std::string& folder, const std::string& component) {
+  std::string found;
+  DIR* directory = opendir(folder.c_str());
+  if (!directory) return found;
+  while (const dirent* entry = readdir(directory)) {
+    if (EqualIgnoringAsciiCase(entry->d_name, component) &&
+        (found.empty() || found > entry->d_name)) {
+      found = entry->d_name;
+    }
+  }
+  closedir(directory);
+  return found;
+}
+
+// Windows programs in a Wine prefix name files without regard to case, so a path on one of its
+// drives takes, component by component, the case of what exists there; the first component
+// that matches nothing, and all after it, stay as written (a file or folder to be made).
+std::string MatchCaseInDrive(const std::string& drive, const std::string& tail) {
+  struct stat info;
+  std::string resolved = drive + tail;
+  if (lstat(resolved.c_str(), &info) == 0) return resolved;
+  resolved = drive;
+  for (size_t position = 0; position < tail.size();) {
+    if (tail[position] == '/') {
+      resolved += '/';
+      ++position;
+      continue;
+    }
+    const size_t end = std::min(tail.find('/', position), tail.size());
+    const std::string component = tail.substr(position, end - position);
+    const std::string exact = resolved + component;
+    if (component == "." || component == ".." || lstat(exact.c_str(), &info) == 0) {
+      resolved = exact;
+    } else {
+      const std::string match = FindEntryIgnoringCase(resolved, component);
+      if (match.empty()) return resolved + tail.substr(position);
+      resolved += match;
+    }
+    position = end;
+  }
+  return resolved;
 }
 
 }  // namespace
@@ -68,7 +127,7 @@ std::string NativePath(const char16_t* path) {
   for (char& c : tail) {
     if (c == '\\') c = '/';
   }
-  return out + tail;
+  return out.empty() ? tail : MatchCaseInDrive(out, tail);
 }
 
 void SetLastError(uint32_t error) {
