@@ -111,8 +111,7 @@ std::string zrTextLog::EncodeLine(const std::u16string& line) const {
 }
 
 int zrTextLog::Save(const char16_t* path) {
-  zrFile file;
-  if (!file.Open(path, ZRFILE_WRITE | ZRFILE_CREATE_ALWAYS)) return 0;
+  // The whole text is made before the file is emptied, so a failure here keeps the old log.
   std::string bytes;
   try {
     for (const std::u16string& line : lines_) bytes += EncodeLine(line);
@@ -120,6 +119,8 @@ int zrTextLog::Save(const char16_t* path) {
     return 0;
   }
   if (bytes.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max())) return 0;
+  zrFile file;
+  if (!file.Open(path, ZRFILE_WRITE | ZRFILE_CREATE_ALWAYS)) return 0;
   const int32_t count = static_cast<int32_t>(bytes.size());
   // A short write is a failed save, not a written log.
   if (count > 0 && file.Write(bytes.data(), count) != count) return 0;
