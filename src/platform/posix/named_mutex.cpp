@@ -82,15 +82,18 @@ std::string LockFileName(const char16_t* name) {
   return readable + "-" + digits + ".lock";
 }
 
-// One attempt at a lock on the first byte; false with errno EAGAIN or EACCES when another open
-// holds a conflicting one.
-bool TryLock(int descriptor, short type) {
+// A lock on the first byte. Without `wait`, false with errno EAGAIN or EACCES when another open
+// holds a conflicting one; with it, the call waits for that one to go.
+bool Lock(int descriptor, short type, bool wait) {
   struct flock lock = {};
   lock.l_type = type;
   lock.l_whence = SEEK_SET;
   lock.l_start = 0;
   lock.l_len = 1;
-  return fcntl(descriptor, F_OFD_SETLK, &lock) == 0;
+  while (fcntl(descriptor, wait ? F_OFD_SETLKW : F_OFD_SETLK, &lock) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
 }
 
 bool Conflict(int error) {
@@ -116,24 +119,19 @@ MutexHandle CreateNamedMutex(const char16_t* name) {
     return nullptr;
   }
 
-  // Another creator holds the exclusive lock only for the moment between its two calls; after a
-  // second of that the name is plainly in use.
-  uint32_t result = kErrorAlreadyExists;
-  for (int attempt = 0; attempt < 1000; ++attempt) {
-    if (TryLock(descriptor, F_WRLCK)) {
-      // Turning our own exclusive lock into a shared one cannot conflict.
-      TryLock(descriptor, F_RDLCK);
-      result = 0;
-      break;
-    }
-    if (Conflict(errno) && TryLock(descriptor, F_RDLCK)) break;
-    if (!Conflict(errno)) {
-      const int error = errno;
-      close(descriptor);
-      SetLastError(ErrorFromErrno(error));
-      return nullptr;
-    }
-    usleep(1000);
+  // The first holder takes the exclusive lock and turns it into a shared one at once; every later
+  // one finds the exclusive lock refused and takes a shared lock, waiting, if need be, for the
+  // moment a first holder takes to turn its lock.
+  uint32_t result = 0;
+  if (Lock(descriptor, F_WRLCK, false)) {
+    Lock(descriptor, F_RDLCK, false);  // turning our own lock cannot conflict
+  } else if (Conflict(errno) && Lock(descriptor, F_RDLCK, true)) {
+    result = kErrorAlreadyExists;
+  } else {
+    const int error = errno;
+    close(descriptor);
+    SetLastError(ErrorFromErrno(error));
+    return nullptr;
   }
   SetLastError(result);
   return new LockFileMutex{descriptor};
