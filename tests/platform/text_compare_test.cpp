@@ -63,12 +63,21 @@ TEST(CompareTextIgnoringCase, ReproducesTheObservedJapaneseOrder) {
               {{"a.txt", "A.TXT"}}, true);
 }
 
+// Kana as Windows is seen to sort them (under Wine 8): half-width katakana, katakana, hiragana;
+// small before large; the prolonged sound mark with the symbols.
+TEST(CompareTextIgnoringCase, ReproducesTheObservedKanaOrder) {
+  ExpectOrder(
+      {"ー.txt", "Ａ.txt", "e.txt", "ァ.txt", "ぁ.txt", "ア.txt", "あ.txt", "カ.txt", "か.txt",
+       "ガ.txt", "が.txt", "ｶﾞ.txt", "ｶﾅ.txt", "カナ.txt", "かな.txt", "一.txt", "日.txt"},
+      {}, false);
+}
+
 TEST(CompareTextIgnoringCase, PunctuationDigitsLettersKanaKanji) {
   for (bool japanese : {false, true}) {
-    ExpectOrder({" ",      "!",  "#",  "(",  ".",  "@",  "[",  "_",  "~",  "+",      ">",
-                 "\u00A7", "0",  "1",  "１", "2",  "a",  "ａ", "b",  "z",  "\u00FE", "\u03B1",
-                 "\u0436", "ー", "あ", "ア", "ｱ",  "か", "カ", "が", "ガ", "ｶﾞ",     "き",
-                 "っ",     "つ", "づ", "は", "ば", "ぱ", "ん", "一", "表", "\uE000"},
+    ExpectOrder({" ",      "!",      "#",  "(",  ".",  "@",  "[",  "_",  "~",  "+",     ">",
+                 "\u00A7", "ー",     "0",  "1",  "１", "2",  "a",  "ａ", "b",  "z",     "\u00FE",
+                 "\u03B1", "\u0436", "ｱ",  "ア", "あ", "カ", "か", "ガ", "が", "ｶﾞ",    "き",
+                 "っ",     "つ",     "づ", "は", "ば", "ぱ", "ん", "一", "表", "\uE000"},
                 {}, japanese);
   }
   // Only the backslash moves with the locale.
@@ -92,8 +101,8 @@ TEST(CompareTextIgnoringCase, EqualOnlyWhenTheTextsDifferInCase) {
     EXPECT_LT(Compare("A.txt", "Ａ.txt", japanese), 0);
     EXPECT_LT(Compare("1", "１", japanese), 0);
     EXPECT_LT(Compare("a.txt", "a．txt", japanese), 0);
-    EXPECT_LT(Compare("あ", "ア", japanese), 0);
-    EXPECT_LT(Compare("ア", "ｱ", japanese), 0);
+    EXPECT_LT(Compare("ア", "あ", japanese), 0);
+    EXPECT_LT(Compare("ｱ", "ア", japanese), 0);
     EXPECT_LT(Compare("っ", "つ", japanese), 0);
     EXPECT_LT(Compare("ガ", "ｶﾞ", japanese), 0);
     EXPECT_LT(Compare("e.txt", "\u00E9.txt", japanese), 0);

@@ -6,7 +6,7 @@
 //      skipped here, as Windows' word sort skips them so that "co-op" stays beside "coop";
 //   2. accents, and the voicing marks of kana;
 //   3. width and kana type: full-width forms sort beside their ASCII form without being equal
-//      to it; hiragana, katakana and half-width katakana; small kana before large;
+//      to it; small kana before large, then half-width katakana, katakana and hiragana;
 //   4. the skipped hyphens and apostrophes (and control characters and the soft hyphen, which
 //      Windows ignores altogether), by position;
 //   5. the case-folded text itself, so that only texts that differ in case are equal.
@@ -39,8 +39,11 @@ constexpr uint32_t kOtherSymbolBase = 0x100;
 
 // Third-level weights.
 constexpr uint8_t kWidthVariant = 1;  // full-width ASCII, half-width CJK punctuation
-constexpr uint8_t kKatakana = 2;
-constexpr uint8_t kHalfWidthKatakana = 3;
+// Kana types in the order Windows is seen to give them (under Wine 8): half-width katakana,
+// katakana, hiragana; small kana before large comes first.
+constexpr uint8_t kHalfWidthKatakana = 0;
+constexpr uint8_t kKatakana = 1;
+constexpr uint8_t kHiragana = 2;
 constexpr uint8_t kLargeKana = 4;
 
 // Second-level weights of kana.
@@ -125,8 +128,10 @@ bool IsCombiningMark(char16_t c) {
          (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xFE20 && c <= 0xFE2F);
 }
 
+// The combining voicing marks. The half-width ones (U+FF9E, U+FF9F) are symbols of their own, as
+// Windows is seen to sort them: "ｶﾞ" after "ガ" and "が", before "ｶﾅ".
 bool IsVoicingMark(char16_t c) {
-  return c == 0x3099 || c == 0x309A || c == 0xFF9E || c == 0xFF9F;
+  return c == 0x3099 || c == 0x309A;
 }
 
 bool IsSymbol(char16_t c) {
@@ -184,16 +189,17 @@ Element HiraganaElement(char16_t h) {
 
 // The kana element of `c`, or false when it is no kana.
 bool KanaElement(char16_t c, Element& element) {
-  uint8_t type = 0;
+  uint8_t type = kHiragana;
   if (c >= 0xFF66 && c <= 0xFF9D) {
     c = kHalfWidthToKatakana[c - 0xFF66];
     type = kHalfWidthKatakana;
   } else if ((c >= 0x30A1 && c <= 0x30FA) || c == 0x30FC || c == 0x30FD || c == 0x30FE) {
     type = kKatakana;
   }
-  if (type != 0 && c >= 0x30A1 && c <= 0x30F6) {
-    c -= 0x60;                                           // to the hiragana
-  } else if (type != 0 && c >= 0x30F7 && c <= 0x30FA) {  // ヷヸヹヺ: voiced ワヰヱヲ
+  const bool katakana = type != kHiragana;
+  if (katakana && c >= 0x30A1 && c <= 0x30F6) {
+    c -= 0x60;                                          // to the hiragana
+  } else if (katakana && c >= 0x30F7 && c <= 0x30FA) {  // ヷヸヹヺ: voiced ワヰヱヲ
     element = HiraganaElement(c - 0x68);
     element.secondary = kVoiced;
     element.tertiary |= type;
@@ -201,8 +207,8 @@ bool KanaElement(char16_t c, Element& element) {
   }
   if (c >= 0x3041 && c <= 0x3096) {
     element = HiraganaElement(c);
-  } else if (c == 0x30FC) {  // the prolonged sound mark, before every kana
-    element.primary = kKana | 1;
+  } else if (c == 0x30FC) {  // the prolonged sound mark sorts with the symbols
+    element.primary = kSymbol | (kOtherSymbolBase + c);
     element.tertiary = kLargeKana;
   } else if (c == 0x309D || c == 0x309E || c == 0x30FD || c == 0x30FE) {  // iteration marks
     element.primary = kKana | 2;
@@ -310,7 +316,7 @@ class ElementCursor {
     Element& last = pending_[count_ - 1];
     const char16_t mark = text_[index_];
     if ((last.primary & 0xF00000) == kKana && last.secondary == 0 && IsVoicingMark(mark)) {
-      last.secondary = (mark == 0x3099 || mark == 0xFF9E) ? kVoiced : kSemiVoiced;
+      last.secondary = mark == 0x3099 ? kVoiced : kSemiVoiced;
       ++index_;
     }
   }
