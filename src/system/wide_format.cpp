@@ -83,18 +83,18 @@ bool ParseConversion(const char16_t*& p, va_list& args, Conversion& conversion) 
   return true;
 }
 
-std::string NarrowSpec(const Conversion& c) {
-  std::string spec = "%" + c.flags;
-  if (c.width >= 0) spec += std::to_string(c.width);
-  if (c.precision >= 0) spec += "." + std::to_string(c.precision);
-  return spec;
+std::string NarrowDirective(const Conversion& c) {
+  std::string directive = "%" + c.flags;
+  if (c.width >= 0) directive += std::to_string(c.width);
+  if (c.precision >= 0) directive += "." + std::to_string(c.precision);
+  return directive;
 }
 
 template <typename T>
 void PutNumber(WideWriter& writer, const Conversion& c, const char* lengthModifier, T value) {
-  const std::string spec = NarrowSpec(c) + lengthModifier + c.type;
+  const std::string directive = NarrowDirective(c) + lengthModifier + c.type;
   char buffer[512];
-  std::snprintf(buffer, sizeof buffer, spec.c_str(), value);
+  std::snprintf(buffer, sizeof buffer, directive.c_str(), value);
   writer.PutAscii(buffer);
 }
 
