@@ -14,6 +14,13 @@ int IsSjisPair(const char* p);
 unsigned GetSjisCode(const char* p);
 // 1 when the unit is non-zero and 256 or above.
 int IsWideNonLatin(const char16_t* p);
+// The two halves of a UTF-16 surrogate pair.
+inline bool IsHighSurrogate(char16_t unit) {
+  return unit >= 0xD800 && unit <= 0xDBFF;
+}
+inline bool IsLowSurrogate(char16_t unit) {
+  return unit >= 0xDC00 && unit <= 0xDFFF;
+}
 
 // Length of the UTF-8 sequence at p: 1 for ASCII and for six or more leading one-bits, 2 to 5 by
 // the leading one-bits, -2 for a continuation byte, -3 when an inner byte of a 3- to 5-byte

@@ -11,17 +11,6 @@
 #include "system/text_encoding.h"
 #include "system/text_search.h"
 
-namespace {
-
-bool IsHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
-}  // namespace
-
 // The file is read into one zeroed buffer of its size and 8 more bytes, so that ReadLine always
 // finds a terminator. A std::vector holds it rather than the library heap: the package tool and
 // the tests use the log without creating the heap.

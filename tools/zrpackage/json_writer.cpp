@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/code_page.h"
+#include "system/text_encoding.h"
 
 namespace {
 
@@ -20,13 +21,6 @@ void AppendEscape(std::string& out, uint32_t unit) {
   char escape[8];
   std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(unit));
   out += escape;
-}
-
-bool IsHighSurrogate(char16_t unit) {
-  return unit >= 0xD800 && unit <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t unit) {
-  return unit >= 0xDC00 && unit <= 0xDFFF;
 }
 
 }  // namespace
