@@ -5,7 +5,6 @@
 #include <string>
 
 #include "support/test_support.h"
-#include "system/wide_format.h"
 
 namespace {
 
@@ -63,22 +62,6 @@ TEST(TraceDeathTest, ContractViolationEndsTheProcessAfterTheBox) {
         ContractViolation("ZRFILE_READ 又は ZRFILE_WRITE を指定してください");
       },
       ::testing::ExitedWithCode(kContractViolationExitCode), "");
-}
-
-TEST(WideFormat, ConversionsFollowTheWideRuntime) {
-  char16_t out[128];
-  FormatWide(out, 128, u"%s|%S|%c|%5d|%-4x|%08.3f|%%|%I64d", u"ワイド", "narrow", u'字', 42,
-             0xAB, 3.14159, -5LL);
-  EXPECT_EQ(std::u16string(out), u"ワイド|narrow|字|   42|ab  |0003.142|%|-5");
-  FormatWide(out, 128, u"[%6.2s][%-3s][%s]", u"abcdef", u"x", static_cast<const char16_t*>(nullptr));
-  EXPECT_EQ(std::u16string(out), u"[    ab][x  ][(null)]");
-}
-
-TEST(WideFormat, OutputIsCutAtItsCapacity) {
-  char16_t out[6];
-  EXPECT_EQ(FormatWide(out, 6, u"%s and more", u"abc"), 5u);
-  EXPECT_EQ(std::u16string(out), u"abc a");
-  EXPECT_EQ(FormatWide(out, 6, u"trailing %"), 5u);  // an unfinished conversion ends the text
 }
 
 }  // namespace
