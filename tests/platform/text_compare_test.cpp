@@ -72,6 +72,34 @@ TEST(CompareTextIgnoringCase, ReproducesTheObservedKanaOrder) {
       {}, false);
 }
 
+// A kana followed by the combining voicing mark U+3099 or U+309A, as decomposed names carry it,
+// is weighed as the voiced or semi-voiced kana: it sorts beside that kana, after it only by code
+// point. The half-width marks U+FF9E and U+FF9F stay symbols of their own.
+TEST(CompareTextIgnoringCase, CombiningVoicingMarksVoiceTheKanaBefore) {
+  for (bool japanese : {false, true}) {
+    ExpectOrder({"か", "ｶ\u3099", "カ\u3099", "ガ", "か\u3099", "が", "ｶﾞ", "き", "は", "ば",
+                 "ﾊ\u309A", "パ", "は\u309A", "ぱ", "ﾊﾟ", "ひ"},
+                {}, japanese);
+    // Weighed as the voiced kana: a later difference in width decides.
+    EXPECT_LT(Compare("か\u3099a", "がａ", japanese), 0);
+    EXPECT_GT(Compare("か\u3099ａ", "がa", japanese), 0);
+    EXPECT_GT(Compare("は\u309Aａ", "ぱa", japanese), 0);
+  }
+}
+
+// A mark with nothing to voice, after another letter or after a voiced kana, weighs as a mark of
+// its own, after the combining accents.
+TEST(CompareTextIgnoringCase, VoicingMarksThatVoiceNothingStandAlone) {
+  for (bool japanese : {false, true}) {
+    ExpectOrder(
+        {"a", "a\u0301", "a\u3099", "a\u309A", "\u00E1", "b", "が", "が\u0301", "が\u3099", "ぎ"},
+        {}, japanese);
+    // After a hyphen, which weighs only at the fourth level, the mark is not lost: it counts
+    // before a later difference in width.
+    EXPECT_GT(Compare("か-\u3099a", "か-ａ", japanese), 0);
+  }
+}
+
 TEST(CompareTextIgnoringCase, PunctuationDigitsLettersKanaKanji) {
   for (bool japanese : {false, true}) {
     ExpectOrder({" ",      "!",      "#",  "(",  ".",  "@",  "[",  "_",  "~",  "+",     ">",

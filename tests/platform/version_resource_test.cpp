@@ -1,9 +1,10 @@
-// The version resource reader: real and built PE files, damaged files, and hand-made blocks for
-// the query walker.
+// The version resource reader: real and built PE files, damaged files, hand-made blocks for the
+// query walker, and hand-built PE files that each break one rule the reader enforces.
 #include "platform/version_resource.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -219,6 +220,123 @@ TEST(VersionBlock, MalformedBlocksFindNothing) {
   auto unterminated = MakeNode(u"VS_VERSION_INFO", 0, {}, {MakeNode(u"VarFileInfo", 1, {})});
   Put16(unterminated, 40, 8);  // the child now ends inside its own key
   EXPECT_EQ(String(unterminated, u"\\VarFileInfo"), u"<absent>");
+}
+
+TEST(VersionBlock, ChildrenEndWithTheirParent) {
+  auto block = MakeBlock({0x11, 0x04, 0xB0, 0x04}, MakeNode(u"FileVersion", 1, Text(u"1.0")));
+  ASSERT_EQ(String(block, u"\\StringFileInfo\\041104b0\\FileVersion"), u"1.0");
+  // FileVersion is the last node of StringFileInfo (offset 100, 40 bytes long); lengthened into
+  // VarFileInfo, it stays inside the block but leaves its parents, which makes it no child.
+  ASSERT_EQ(block[100 + 6], 'F');
+  Put16(block, 100, 44);
+  EXPECT_EQ(String(block, u"\\StringFileInfo\\041104b0\\FileVersion"), u"<absent>");
+}
+
+// --- Hand-built PE files ----------------------------------------------------------------------
+// A PE32 image with one section, .rsrc, that holds the resource tree (RT_VERSION, name 1,
+// language 0x411), the data entry and the block, in that order. Bytes follow the section in the
+// file, so that a read running past the section would still find something to read.
+
+constexpr size_t kSectionHeader = 0x138;  // MZ header, PE header, 224-byte optional header
+constexpr size_t kSectionData = 0x200;    // the section's place in the file
+constexpr uint32_t kSectionRva = 0x1000;
+// Offsets within the section.
+constexpr uint32_t kLanguageDirectory = 0x30;
+constexpr uint32_t kDataEntry = 0x48;
+constexpr uint32_t kBlock = 0x58;
+constexpr uint32_t kDirectoryBit = 0x80000000u;
+
+void Put32(std::vector<uint8_t>& out, size_t at, uint32_t value) {
+  Put16(out, at, static_cast<uint16_t>(value));
+  Put16(out, at + 2, static_cast<uint16_t>(value >> 16));
+}
+
+// A resource directory at `at` with a single id entry.
+void PutDirectory(std::vector<uint8_t>& section, size_t at, uint32_t id, uint32_t target) {
+  Put16(section, at + 14, 1);
+  Put32(section, at + 16, id);
+  Put32(section, at + 20, target);
+}
+
+std::vector<uint8_t> MakePe(const std::vector<uint8_t>& block) {
+  std::vector<uint8_t> section(kBlock);
+  PutDirectory(section, 0, 16, kDirectoryBit | 0x18);
+  PutDirectory(section, 0x18, 1, kDirectoryBit | kLanguageDirectory);
+  PutDirectory(section, kLanguageDirectory, 0x411, kDataEntry);
+  Put32(section, kDataEntry, kSectionRva + kBlock);
+  Put32(section, kDataEntry + 4, static_cast<uint32_t>(block.size()));
+  section.insert(section.end(), block.begin(), block.end());
+  const auto sectionSize = static_cast<uint32_t>(section.size());
+
+  std::vector<uint8_t> pe(kSectionData);
+  pe[0] = 'M';
+  pe[1] = 'Z';
+  Put32(pe, 0x3C, 0x40);
+  pe[0x40] = 'P';
+  pe[0x41] = 'E';
+  Put16(pe, 0x44, 0x14C);                  // i386
+  Put16(pe, 0x46, 1);                      // sections
+  Put16(pe, 0x54, 0xE0);                   // optional header size
+  Put16(pe, 0x58, 0x10B);                  // PE32
+  Put32(pe, 0x58 + 92, 16);                // data directories
+  Put32(pe, 0x58 + 96 + 16, kSectionRva);  // the resource directory
+  Put32(pe, 0x58 + 96 + 20, sectionSize);
+  std::copy_n(".rsrc", 5, pe.begin() + kSectionHeader);
+  Put32(pe, kSectionHeader + 8, sectionSize);  // virtual size
+  Put32(pe, kSectionHeader + 12, kSectionRva);
+  Put32(pe, kSectionHeader + 16, sectionSize);  // raw size
+  Put32(pe, kSectionHeader + 20, kSectionData);
+  pe.insert(pe.end(), section.begin(), section.end());
+  pe.resize(pe.size() + 64);
+  return pe;
+}
+
+std::vector<uint8_t> VersionBlock() {
+  return MakeBlock({0x11, 0x04, 0xB0, 0x04}, MakeNode(u"FileVersion", 1, Text(u"1, 2, 3, 4")));
+}
+
+// The FileVersion of a hand-built file, or "<refused>" when the reader refuses the file.
+std::u16string LoadedFileVersion(const std::vector<uint8_t>& pe) {
+  zrtest::TempDir dir;
+  dir.WriteFile("built.dll", std::string(pe.begin(), pe.end()));
+  std::vector<uint8_t> block;
+  if (!Load(dir.PathOf("built.dll"), block)) return u"<refused>";
+  return String(block, u"\\StringFileInfo\\041104b0\\FileVersion");
+}
+
+TEST(HandBuiltPe, ReadsTheWellFormedFile) {
+  EXPECT_EQ(LoadedFileVersion(MakePe(VersionBlock())), u"1, 2, 3, 4");
+}
+
+// The data entry claims 8 bytes more than its section holds; the file has them.
+TEST(HandBuiltPe, RefusesDataThatRunsPastItsSection) {
+  const auto block = VersionBlock();
+  auto pe = MakePe(block);
+  Put32(pe, kSectionData + kDataEntry + 4, static_cast<uint32_t>(block.size() + 8));
+  EXPECT_EQ(LoadedFileVersion(pe), u"<refused>");
+}
+
+// The language level names data, never a directory; without the flag the offset is the data
+// entry's.
+TEST(HandBuiltPe, RefusesALanguageEntryThatNamesADirectory) {
+  auto pe = MakePe(VersionBlock());
+  Put32(pe, kSectionData + kLanguageDirectory + 20, kDirectoryBit | kDataEntry);
+  EXPECT_EQ(LoadedFileVersion(pe), u"<refused>");
+}
+
+// The raw bytes past the virtual size are not mapped; here they hold the whole block.
+TEST(HandBuiltPe, RefusesDataPastTheMappedPartOfItsSection) {
+  auto pe = MakePe(VersionBlock());
+  Put32(pe, kSectionHeader + 8, kBlock);
+  EXPECT_EQ(LoadedFileVersion(pe), u"<refused>");
+}
+
+// The data entry ends 4 bytes before the root node does.
+TEST(HandBuiltPe, RefusesARootLongerThanItsDataEntry) {
+  const auto block = VersionBlock();
+  auto pe = MakePe(block);
+  Put32(pe, kSectionData + kDataEntry + 4, static_cast<uint32_t>(block.size() - 4));
+  EXPECT_EQ(LoadedFileVersion(pe), u"<refused>");
 }
 
 }  // namespace
