@@ -77,10 +77,8 @@ void ConvertThroughWide(unsigned fromCodePage, unsigned toCodePage, const char* 
 
 int IsSjisPair(const char* p) {
   if (p == nullptr) return 0;
-  const unsigned char lead = Byte(p, 0);
-  if (!((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEF))) return 0;
-  const unsigned char trail = Byte(p, 1);
-  return ((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC)) ? 1 : 0;
+  return platform::IsShiftJisLeadByte(Byte(p, 0)) && platform::IsShiftJisTrailByte(Byte(p, 1)) ? 1
+                                                                                               : 0;
 }
 
 unsigned GetSjisCode(const char* p) {

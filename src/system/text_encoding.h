@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <string>
 
-// 1 when p[0], p[1] form a Shift-JIS double-byte character (lead 0x81-0x9F or 0xE0-0xEF, trail
-// 0x40-0x7E or 0x80-0xFC); 0 otherwise and for null.
+// 1 when p[0], p[1] form a Shift-JIS double-byte character (lead 0x81-0x9F or 0xE0-0xFC, trail
+// 0x40-0x7E or 0x80-0xFC, as code page 932 has them); 0 otherwise and for null.
 int IsSjisPair(const char* p);
 // lead * 256 + trail for a double-byte character, else the byte; 0 for null or empty.
 unsigned GetSjisCode(const char* p);

@@ -77,6 +77,10 @@ TEST(PathParts, ShiftJisTrailByteIsNoSeparator) {
   EXPECT_STREQ(out, "dir");
   EXPECT_EQ(GetDirectoryPartA("\x95\x5C.txt", out, 32), 0);
   EXPECT_STREQ(out, "");
+  // Lead bytes above 0xEF are code page 932's too: "纊" is FA 5C, "髙" FB FC.
+  EXPECT_EQ(GetDirectoryPartA("dir\\\xFA\x5C.txt", out, 32), 1);
+  EXPECT_STREQ(out, "dir");
+  EXPECT_EQ(GetDirectoryPartA("\xFB\xFC\xFA\x5C", out, 32), 0);
   EXPECT_EQ(GetFileNamePartA("dir\\\x95\x5C.txt", out, 32), 1);
   EXPECT_STREQ(out, "\x95\x5C.txt");
   char path[32] = "x.\x83\x5C";  // the extension is "ソ"

@@ -38,6 +38,9 @@ TEST(SjisBytes, PairsAndCodes) {
   EXPECT_EQ(IsSjisPair("\xA0\x40"), 0);  // half-width kana range is single-byte
   EXPECT_EQ(IsSjisPair("\x81\x7F"), 0);
   EXPECT_EQ(IsSjisPair("\x81"), 0);  // the terminator is no trail byte
+  EXPECT_EQ(IsSjisPair("\xEF\x40"), 1);
+  EXPECT_EQ(IsSjisPair("\xFC\xFC"), 1);  // the last lead and trail bytes of code page 932
+  EXPECT_EQ(IsSjisPair("\xFD\x40"), 0);
   EXPECT_EQ(GetSjisCode("\x95\x5C"), 0x955Cu);
   EXPECT_EQ(GetSjisCode("\xB1"), 0xB1u);
   EXPECT_EQ(GetSjisCode(nullptr), 0u);

@@ -96,6 +96,9 @@ TEST(TextCase, ChangesOnlyAsciiLetters) {
   EXPECT_STREQ(sjis,
                "ab\x83\x5A"
                "cz");
+  char extended[] = "\xFA\x41\xFC\x5A";  // "ⅱ" and a character of the last lead byte
+  EXPECT_EQ(ToLowerA(extended), 4u);
+  EXPECT_STREQ(extended, "\xFA\x41\xFC\x5A");
   // The unit after a non-Latin one is left alone with it.
   char16_t wide[] = u"Ab\u00E0\u3042xy";
   EXPECT_EQ(ToUpperW(wide), 6u);

@@ -86,13 +86,7 @@ size_t Utf8InvalidSpan(const unsigned char* s, size_t left) {
 // Bytes one replacement character stands for in Shift-JIS: a whole pair when the lead byte has a
 // trail byte after it, otherwise the single byte.
 size_t SjisInvalidSpan(const unsigned char* s, size_t left) {
-  const unsigned char lead = s[0];
-  const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
-  if (isLead && left >= 2) {
-    const unsigned char trail = s[1];
-    if ((trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC)) return 2;
-  }
-  return 1;
+  return left >= 2 && IsShiftJisLeadByte(s[0]) && IsShiftJisTrailByte(s[1]) ? 2 : 1;
 }
 
 // Runs iconv over the whole input, replacing what does not convert: `skip` tells how many input
