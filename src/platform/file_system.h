@@ -4,6 +4,7 @@
 // on every platform.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace platform {
@@ -30,7 +31,9 @@ constexpr uint32_t kAttributeHidden = 0x02;
 constexpr uint32_t kAttributeSystem = 0x04;
 constexpr uint32_t kAttributeDirectory = 0x10;
 constexpr uint32_t kAttributeArchive = 0x20;
+constexpr uint32_t kAttributeDevice = 0x40;
 constexpr uint32_t kAttributeNormal = 0x80;
+constexpr uint32_t kAttributeReparsePoint = 0x400;  // a symbolic link
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
 // Error numbers reported by LastError().
@@ -40,8 +43,10 @@ constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kErrorInvalidHandle = 6;
 constexpr uint32_t kErrorNoMoreFiles = 18;
 constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorBadNetPath = 53;
 constexpr uint32_t kErrorFileExists = 80;
 constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorInvalidName = 123;
 constexpr uint32_t kErrorNegativeSeek = 131;
 constexpr uint32_t kErrorAlreadyExists = 183;
 
@@ -52,7 +57,9 @@ uint32_t LastError();
 // others read, kShareNone lets nobody else open the file; a conflicting open fails with 32. The
 // dispositions keep their Windows meaning (kCreateNew fails with 80 on an existing file,
 // kTruncateExisting needs kGenericWrite, any other value fails with 87). Folders cannot be opened
-// (error 5). kCreateAlways and kOpenAlways that find the file set the last error to 183.
+// and a read-only file cannot be written, whoever asks (error 5); on posix neither can anything
+// that is no regular file (a FIFO, a device), and opening never waits for one. kCreateAlways and
+// kOpenAlways that find the file set the last error to 183.
 FileHandle OpenFile(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
                     uint32_t attributes);
 bool CloseFile(FileHandle handle);
@@ -70,6 +77,10 @@ int64_t GetFileSize(FileHandle handle);
 // the write bits (clear: the owner may write again; set: nobody may write) and ignores the rest.
 uint32_t GetFileAttributes(const char16_t* path);
 bool SetFileAttributes(const char16_t* path, uint32_t attributes);
+// The absolute path of what `path` finally names, every link on the way followed (on posix the
+// host path with backslashes, "\\home\\me\\x"); the length, or 0 when nothing exists there or
+// the result does not fit `capacity` units with the terminator.
+size_t GetFinalPath(const char16_t* path, char16_t* out, size_t capacity);
 // Deletes a file; a read-only file or a folder is refused with 5, as on Windows.
 bool DeleteFile(const char16_t* path);
 // Creates one folder; 183 when it exists, 3 when its parent is missing.

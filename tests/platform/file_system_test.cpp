@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -201,6 +205,119 @@ TEST(FileSystemTest, FindReportsEntriesAndMisses) {
     EXPECT_TRUE(Names(dir.WidePathOf(pattern), &found).empty()) << pattern;
     EXPECT_EQ(found, error) << pattern;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The first bytes of a file read through the layer, or "error N".
+std::string ReadThrough(const std::u16string& path) {
+  const FileHandle handle = Open(path, kGenericRead, kOpenExisting);
+  if (handle == kInvalidFileHandle) return "error " + std::to_string(LastError());
+  char buffer[64];
+  uint32_t done = 0;
+  ReadFile(handle, buffer, sizeof buffer, &done);
+  CloseFile(handle);
+  return std::string(buffer, done);
+}
+
+TEST(FileSystemTest, DotDotClimbsTheTextNotTheLinks) {
+  zrtest::FakeWinePrefix prefix;
+  TempDir elsewhere;
+  elsewhere.WriteFile("Documents/note", "");
+  elsewhere.WriteFile("x", "beside the link's target");
+  const std::string me = prefix.DriveC("users/me");
+  std::filesystem::create_directories(me);
+  ASSERT_EQ(symlink(elsewhere.PathOf("Documents").c_str(), (me + "/Documents").c_str()), 0);
+  std::ofstream(me + "/x") << "beside the link";
+  std::ofstream(prefix.DriveC("x.txt")) << "at the root";
+  EXPECT_EQ(ReadThrough(u"C:\\users\\me\\Documents\\..\\x"), "beside the link");
+  EXPECT_EQ(ReadThrough(u"C:\\users\\ME\\documents\\..\\X"), "beside the link");
+  EXPECT_EQ(ReadThrough(u"C:\\nonexistent\\..\\x.txt"), "at the root");
+  // Never above the drive's root: the prefix's own files stay out of reach.
+  EXPECT_EQ(ReadThrough(u"C:\\..\\..\\dosdevices\\c:\\x.txt"),
+            "error " + std::to_string(kErrorPathNotFound));
+}
+
+TEST(FileSystemTest, OnlyRegularFilesOpenAndNothingWaits) {
+  TempDir dir;
+  ASSERT_EQ(mkfifo(dir.PathOf("fifo").c_str(), 0666), 0);
+  const std::u16string fifo = dir.WidePathOf("fifo");
+  // A blocking open of a FIFO without a peer would never return.
+  for (const auto& [access, disposition] : {std::pair{kGenericRead, kOpenExisting},
+                                            {kGenericWrite, kOpenExisting},
+                                            {kGenericWrite, kCreateAlways},
+                                            {kGenericWrite, kOpenAlways}}) {
+    EXPECT_EQ(
+        zrtest::RunInChild([&] { return static_cast<int>(OpenError(fifo, access, disposition)); }),
+        static_cast<int>(kErrorAccessDenied));
+  }
+  EXPECT_EQ(OpenError(fifo, kGenericWrite, kCreateNew), kErrorFileExists);
+  EXPECT_EQ(OpenError(u"/dev/null", kGenericRead, kOpenExisting), kErrorAccessDenied);
+  EXPECT_EQ(GetFileAttributes(fifo.c_str()), kAttributeDevice);
+}
+
+// Windows refuses to write a read-only file to every user; so does the layer, also to root.
+TEST(FileSystemTest, ReadOnlyFilesRefuseWritersWhoeverAsks) {
+  TempDir dir;
+  dir.WriteFile("ro.txt", "keep");
+  const std::u16string path = dir.WidePathOf("ro.txt");
+  ASSERT_TRUE(SetFileAttributes(path.c_str(), kAttributeReadOnly));
+  for (uint32_t disposition : {kOpenExisting, kOpenAlways, kCreateAlways, kTruncateExisting}) {
+    EXPECT_EQ(OpenError(path, kGenericWrite, disposition), kErrorAccessDenied) << disposition;
+  }
+  EXPECT_EQ(OpenError(path, kGenericWrite, kCreateNew), kErrorFileExists);
+  EXPECT_EQ(ReadThrough(path), "keep");
+}
+
+TEST(FileSystemTest, SearchMarksLinksAndWhatIsNoFile) {
+  TempDir dir;
+  dir.WriteFile("data/file", "12345");
+  mkdir(dir.PathOf("data/folder").c_str(), 0777);
+  ASSERT_EQ(symlink("file", dir.PathOf("data/to_file").c_str()), 0);
+  ASSERT_EQ(symlink("folder", dir.PathOf("data/to_folder").c_str()), 0);
+  ASSERT_EQ(symlink("missing", dir.PathOf("data/dangling").c_str()), 0);
+  ASSERT_EQ(mkfifo(dir.PathOf("data/fifo").c_str(), 0666), 0);
+  std::map<std::string, std::pair<uint32_t, uint64_t>> found;
+  FindData data;
+  const FindHandle search = FindFirstFile(dir.WidePathOf("data\\*").c_str(), &data);
+  ASSERT_NE(search, kInvalidFindHandle);
+  do {
+    found[zrtest::Utf8(data.name)] = {data.attributes, data.size};
+  } while (FindNextFile(search, &data));
+  FindClose(search);
+  using Entry = std::pair<uint32_t, uint64_t>;
+  EXPECT_EQ(found["file"], Entry(kAttributeNormal, 5));
+  EXPECT_EQ(found["folder"], Entry(kAttributeDirectory, 0));
+  EXPECT_EQ(found["to_file"], Entry(kAttributeReparsePoint, 5));
+  EXPECT_EQ(found["to_folder"], Entry(kAttributeReparsePoint | kAttributeDirectory, 0));
+  EXPECT_EQ(found["dangling"], Entry(kAttributeReparsePoint, 0));
+  EXPECT_EQ(found["fifo"], Entry(kAttributeDevice, 0));
+}
+
+std::u16string FinalPath(const std::u16string& path) {
+  char16_t out[1024];
+  return std::u16string(out, GetFinalPath(path.c_str(), out, 1024));
+}
+
+TEST(FileSystemTest, FinalPathsFollowEveryLink) {
+  TempDir dir;
+  dir.WriteFile("real/file", "x");
+  ASSERT_EQ(symlink("real", dir.PathOf("link").c_str()), 0);
+  ASSERT_EQ(symlink("link/file", dir.PathOf("chain").c_str()), 0);
+  ASSERT_EQ(symlink("nowhere", dir.PathOf("dangling").c_str()), 0);
+  char* real = realpath(dir.Path().c_str(), nullptr);
+  std::u16string root = zrtest::Wide(real);
+  std::free(real);
+  for (char16_t& c : root) c = c == u'/' ? u'\\' : c;
+  EXPECT_EQ(FinalPath(dir.WidePathOf("LINK\\FILE")), root + u"\\real\\file");
+  EXPECT_EQ(FinalPath(dir.WidePathOf("chain")), root + u"\\real\\file");
+  EXPECT_EQ(FinalPath(dir.WidePathOf("link\\..\\real")), root + u"\\real");
+  EXPECT_EQ(FinalPath(dir.WidePathOf("dangling")), u"");
+  EXPECT_EQ(LastError(), kErrorFileNotFound);
+  char16_t small[4];
+  EXPECT_EQ(GetFinalPath(dir.WidePathOf("real").c_str(), small, 4), 0u);
 }
 
 }  // namespace

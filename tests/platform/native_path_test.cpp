@@ -48,9 +48,58 @@ TEST(NativePathTest, DrivePathsTakeTheCaseOfWhatExistsInThePrefix) {
             c + "/Games/Starlit/Script/New File.txt");
   EXPECT_EQ(NativePath(u"C:\\games\\Missing\\script"), c + "/Games/Missing/script");
   EXPECT_EQ(NativePath(u"C:\\games\\starlit\\"), c + "/Games/Starlit/");
-  // Plain paths are never changed.
-  const std::string plain = prefix.DriveC("GAMES");
-  EXPECT_EQ(NativePath(zrtest::Wide(plain).c_str()), plain);
+  // Host paths too: a package made on Windows names its files in any case.
+  const std::string plain = prefix.DriveC("GAMES/STARLIT/new");
+  EXPECT_EQ(NativePath(zrtest::Wide(plain).c_str()), prefix.DriveC("Games/Starlit/new"));
+}
+
+TEST(NativePathTest, CaseIsFoldedForEveryLetterNotOnlyAscii) {
+  zrtest::TempDir dir;
+  for (const char* name : {"Café", "ΣΟΦΊΑ", "Ünï", "ǆ", "ſ"}) mkdir(dir.PathOf(name).c_str(), 0777);
+  const std::string root = dir.Path() + "/";
+  EXPECT_EQ(NativePath(dir.WidePathOf("CAFÉ").c_str()), root + "Café");
+  EXPECT_EQ(NativePath(dir.WidePathOf("σοφία").c_str()), root + "ΣΟΦΊΑ");
+  EXPECT_EQ(NativePath(dir.WidePathOf("üNÏ").c_str()), root + "Ünï");
+  // Letters Windows does not fold stay apart: title-case dz, the long s.
+  EXPECT_EQ(NativePath(dir.WidePathOf("ǅ").c_str()), root + "ǅ");
+  EXPECT_EQ(NativePath(dir.WidePathOf("S").c_str()), root + "S");
+}
+
+TEST(NativePathTest, DotsAreResolvedInTheTextNeverAboveTheRoot) {
+  zrtest::EnvOverride prefix("WINEPREFIX", "/pfx");
+  const std::string c = "/pfx/dosdevices/c:";
+  EXPECT_EQ(NativePath(u"C:\\..\\..\\..\\etc\\passwd"), c + "/etc/passwd");
+  EXPECT_EQ(NativePath(u"C:\\nonexistent\\..\\x.txt"), c + "/x.txt");
+  EXPECT_EQ(NativePath(u"C:\\a\\.\\b\\..\\..\\c"), c + "/c");
+  EXPECT_EQ(NativePath(u"/tmp/../../etc"), "/etc");
+  // A relative path keeps only the climbs above its start.
+  EXPECT_EQ(NativePath(u"missing\\..\\x.txt"), "x.txt");
+  EXPECT_EQ(NativePath(u"a\\..\\..\\..\\b"), "../../b");
+  EXPECT_EQ(NativePath(u"a\\.."), ".");
+  // Windows drops one dot before a separator and every trailing dot and space at the end.
+  EXPECT_EQ(NativePath(u"C:\\a.\\b..\\c . "), c + "/a/b./c");
+  EXPECT_EQ(NativePath(u"C:\\a\\b\\..."), c + "/a/b/");
+}
+
+TEST(NativePathTest, PrefixedNetworkAndDevicePaths) {
+  zrtest::EnvOverride prefix("WINEPREFIX", "/pfx");
+  const std::string c = "/pfx/dosdevices/c:";
+  EXPECT_EQ(NativePath(u"\\\\?\\C:\\x\\y."), c + "/x/y.");  // taken as written
+  EXPECT_EQ(NativePath(u"\\\\.\\C:\\x\\..\\y."), c + "/y");
+  EXPECT_EQ(NativePath(u"//?/c:/x"), c + "/x");
+  const std::pair<const char16_t*, uint32_t> refused[] = {
+      {u"\\\\server\\share\\x", platform::kErrorBadNetPath},
+      {u"//server/share", platform::kErrorBadNetPath},
+      {u"\\\\?\\UNC\\server\\share\\x", platform::kErrorBadNetPath},
+      {u"\\\\.\\pipe\\x", platform::kErrorPathNotFound},
+      {u"\\\\?\\C:\\x\\..\\y", platform::kErrorInvalidName},  // ".." is no name
+      {u"C:\\x\\...\\y", platform::kErrorInvalidName},        // nor what "..." leaves
+      {u"", platform::kErrorPathNotFound},
+  };
+  for (const auto& [path, error] : refused) {
+    EXPECT_EQ(NativePath(path), "") << zrtest::Utf8(path);
+    EXPECT_EQ(platform::LastError(), error) << zrtest::Utf8(path);
+  }
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include "support/test_support.h"
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -126,6 +128,20 @@ CommandRun RunCommand(const std::string& commandLine) {
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   run.err = scratch.ReadFile("stderr");
   return run;
+}
+
+int RunInChild(const std::function<int()>& body, int seconds) {
+  const pid_t child = fork();
+  if (child < 0) return -1;
+  if (child == 0) {
+    alarm(static_cast<unsigned>(seconds));  // ends a child that hangs
+    _exit(body() & 0xFF);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return -1;
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace zrtest

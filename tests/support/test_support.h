@@ -1,6 +1,7 @@
 // Helpers shared by the test suites.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -44,12 +45,16 @@ struct CommandRun {
 };
 CommandRun RunCommand(const std::string& commandLine);
 
+// Runs `body` in a child process and gives its result (0 to 255), or -1 when the child did not
+// finish within `seconds` (an alarm ends it): for calls that must not hang the test.
+int RunInChild(const std::function<int()>& body, int seconds = 10);
+
 // A fresh folder under the system temporary folder, removed with everything in it at the end.
 class TempDir {
  public:
   TempDir();
   ~TempDir();
-  const std::string& Path() const { return path_; }      // native path
+  const std::string& Path() const { return path_; }  // native path
   std::u16string WidePath() const { return Wide(path_); }
   // Native and wide paths of `relative` (slashes) inside the folder.
   std::string PathOf(const std::string& relative) const { return path_ + "/" + relative; }

@@ -12,26 +12,11 @@
 
 #include "platform/file_system.h"
 #include "platform/posix/native_path.h"
+#include "platform/posix/upper_case.h"
 
 namespace platform {
 
 namespace {
-
-// Windows' upper case for ordering names: ASCII, Latin-1, Greek, Cyrillic and full-width
-// letters, which covers what a game's file names hold.
-char16_t UpperForOrder(char16_t c) {
-  if (c >= u'a' && c <= u'z') return c - 0x20;
-  if ((c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x3B1 && c <= 0x3C9 && c != 0x3C2) ||
-      (c >= 0x430 && c <= 0x44F))
-    return c - 0x20;
-  if (c >= 0x450 && c <= 0x45F) return c - 0x50;
-  if (c >= 0xFF41 && c <= 0xFF5A) return c - 0x20;
-  return c;
-}
-
-char16_t AsciiUpper(char16_t c) {
-  return c >= u'a' && c <= u'z' ? c - 0x20 : c;
-}
 
 bool MatchFrom(const char16_t* pattern, const char16_t* name) {
   while (*pattern) {
@@ -44,14 +29,14 @@ bool MatchFrom(const char16_t* pattern, const char16_t* name) {
       return false;
     }
     if (!*name) return false;
-    if (*pattern != u'?' && AsciiUpper(*pattern) != AsciiUpper(*name)) return false;
+    if (*pattern != u'?' && UpperCase(*pattern) != UpperCase(*name)) return false;
     ++pattern;
     ++name;
   }
   return !*name;
 }
 
-// "*" and "?" with ASCII letters matched case-insensitively; a pattern ending in ".*" also
+// "*" and "?", with letters matched without regard to case; a pattern ending in ".*" also
 // matches the name without an extension, so "*.*" matches every name as on Windows.
 bool WildcardMatch(const std::u16string& pattern, const std::u16string& name) {
   if (MatchFrom(pattern.c_str(), name.c_str())) return true;
@@ -69,8 +54,8 @@ bool ListsBefore(const std::u16string& a, const std::u16string& b) {
   if (rank(a) != rank(b)) return rank(a) < rank(b);
   const size_t common = std::min(a.size(), b.size());
   for (size_t i = 0; i < common; ++i) {
-    const char16_t x = UpperForOrder(a[i]);
-    const char16_t y = UpperForOrder(b[i]);
+    const char16_t x = UpperCase(a[i]);
+    const char16_t y = UpperCase(b[i]);
     if (x != y) return x < y;
   }
   if (a.size() != b.size()) return a.size() < b.size();
@@ -88,13 +73,24 @@ struct FindState {
   size_t next = 0;
 };
 
+// A link is described by its target and marked as a link, as Windows marks a symbolic link; one
+// whose target is missing is a link and nothing more.
 bool Describe(const std::string& native, std::u16string name, FoundEntry* entry) {
   if (name.size() >= sizeof(FindData::name) / sizeof(char16_t)) return false;
   struct stat info;
-  if (stat(native.c_str(), &info) != 0 && lstat(native.c_str(), &info) != 0) return false;
+  if (lstat(native.c_str(), &info) != 0) return false;
   entry->name = std::move(name);
-  entry->attributes = AttributesOf(info);
-  entry->size = S_ISDIR(info.st_mode) ? 0 : static_cast<uint64_t>(info.st_size);
+  entry->size = 0;
+  if (!S_ISLNK(info.st_mode)) {
+    entry->attributes = AttributesOf(info);
+  } else if (stat(native.c_str(), &info) != 0) {
+    entry->attributes = kAttributeReparsePoint;
+    return true;
+  } else {
+    // "Normal" only ever stands alone.
+    entry->attributes = (AttributesOf(info) & ~kAttributeNormal) | kAttributeReparsePoint;
+  }
+  if (S_ISREG(info.st_mode)) entry->size = static_cast<uint64_t>(info.st_size);
   return true;
 }
 
@@ -112,14 +108,15 @@ FindHandle FindFirstFile(const char16_t* pattern, FindData* data) {
     return kInvalidFindHandle;
   }
   const std::string native = NativePath(pattern);
+  if (native.empty()) return kInvalidFindHandle;
   const size_t slash = native.rfind('/');
   const std::string folder = slash == std::string::npos ? "."
                              : slash == 0               ? "/"
                                                         : native.substr(0, slash);
   const std::string namePattern = slash == std::string::npos ? native : native.substr(slash + 1);
   if (namePattern.empty()) {
-    // Also "dir\": Windows finds nothing for a trailing separator.
-    SetLastError(native.empty() ? kErrorPathNotFound : kErrorFileNotFound);
+    // "dir\": Windows finds nothing for a trailing separator.
+    SetLastError(kErrorFileNotFound);
     return kInvalidFindHandle;
   }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,12 +58,24 @@ bool IsHeldOpen(const std::string& native) {
   return held;
 }
 
+// Opens without waiting: a FIFO would otherwise block until a peer comes. The caller refuses
+// anything that turns out not to be a regular file.
 int OpenRetrying(const std::string& native, int flags) {
   int fd;
   do {
-    fd = open(native.c_str(), flags, 0666);
+    fd = open(native.c_str(), flags | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
+  if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return fd;
+}
+
+// What Windows refuses before it opens anything: a folder, writing to a read-only file, and here
+// also what is neither a file nor a folder (a FIFO or a device, which opening could act on).
+// Creating a new file is refused later, because the name exists.
+bool RefusedBeforeOpening(const std::string& native, bool writes, uint32_t disposition) {
+  struct stat info;
+  if (disposition == kCreateNew || stat(native.c_str(), &info) != 0) return false;
+  return !S_ISREG(info.st_mode) || (writes && (info.st_mode & S_IWUSR) == 0);
 }
 
 // Opens by disposition; `existed` says whether the file was there before.
@@ -112,8 +125,9 @@ FileHandle OpenFile(const char16_t* path, uint32_t access, uint32_t share, uint3
     return kInvalidFileHandle;
   }
   const std::string native = NativePath(path);
-  if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
+  if (native.empty()) return kInvalidFileHandle;
+  if (RefusedBeforeOpening(native, writes, disposition)) {
+    SetLastError(kErrorAccessDenied);
     return kInvalidFileHandle;
   }
 
@@ -137,8 +151,9 @@ FileHandle OpenFile(const char16_t* path, uint32_t access, uint32_t share, uint3
     return kInvalidFileHandle;
   }
 
+  // Checked again on what was opened, in case the name changed hands meanwhile.
   struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     close(fd);
     SetLastError(kErrorAccessDenied);
     return kInvalidFileHandle;
@@ -255,10 +270,7 @@ namespace {
 // set when it cannot.
 bool StatPath(const char16_t* path, bool followLinks, std::string& native, struct stat& info) {
   native = NativePath(path);
-  if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
-  }
+  if (native.empty()) return false;
   const int result = followLinks ? stat(native.c_str(), &info) : lstat(native.c_str(), &info);
   if (result != 0) {
     SetMissingOrErrnoError(native);
@@ -293,6 +305,19 @@ bool SetFileAttributes(const char16_t* path, uint32_t attributes) {
   return true;
 }
 
+size_t GetFinalPath(const char16_t* path, char16_t* out, size_t capacity) {
+  const std::string native = NativePath(path);
+  if (native.empty()) return 0;
+  char* resolved = realpath(native.c_str(), nullptr);
+  if (!resolved) {
+    SetMissingOrErrnoError(native);
+    return 0;
+  }
+  const std::u16string final = LibraryPath(resolved);
+  std::free(resolved);
+  return CopyPathOut(final, out, capacity);
+}
+
 bool DeleteFile(const char16_t* path) {
   std::string native;
   struct stat info;
@@ -316,10 +341,7 @@ bool DeleteFile(const char16_t* path) {
 
 bool CreateDirectory(const char16_t* path) {
   const std::string native = NativePath(path);
-  if (native.empty()) {
-    SetLastError(kErrorPathNotFound);
-    return false;
-  }
+  if (native.empty()) return false;
   if (mkdir(native.c_str(), 0777) != 0) {
     if (errno == EEXIST) {
       SetLastError(kErrorAlreadyExists);

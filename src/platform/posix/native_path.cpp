@@ -5,13 +5,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <vector>
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "platform/posix/full_path.h"
+#include "platform/posix/upper_case.h"
 
 namespace platform {
 
@@ -19,64 +20,84 @@ namespace {
 
 thread_local uint32_t lastError = 0;
 
-bool IsDriveLetter(char16_t c) {
-  return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
-}
-
-bool EqualIgnoringAsciiCase(const char* a, const std::string& b) {
-  size_t i = 0;
-  for (; a[i] && i < b.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return !a[i] && i == b.size();
-}
-
-// The entry of `folder` named like `component` but for ASCII case; the smallest such name when
-// there are several, "" when there is none.
-std::string FindEntryIgnoringCase(const std::string& folder, const std::string& component) {
+// The entry of `folder` whose name equals `name` without regard to case, as Windows folds it;
+// the smallest such name when there are several, "" when there is none.
+std::string FindEntryIgnoringCase(const std::string& folder, const std::u16string& name) {
+  std::u16string wanted = name;
+  for (char16_t& unit : wanted) unit = UpperCase(unit);
   std::string found;
-  DIR* directory = opendir(folder.c_str());
+  DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
   if (!directory) return found;
   while (const dirent* entry = readdir(directory)) {
-    if (EqualIgnoringAsciiCase(entry->d_name, component) &&
-        (found.empty() || found > entry->d_name)) {
-      found = entry->d_name;
+    std::u16string candidate = Utf8ToUtf16(entry->d_name);
+    if (candidate.size() != wanted.size()) continue;
+    bool equal = true;
+    for (size_t i = 0; i < wanted.size() && equal; ++i) {
+      equal = UpperCase(candidate[i]) == wanted[i];
     }
+    if (equal && (found.empty() || found > entry->d_name)) found = entry->d_name;
   }
   closedir(directory);
   return found;
 }
 
-// Windows programs in a Wine prefix name files without regard to case, so a path on one of its
-// drives takes, component by component, the case of what exists there; the first component
-// that matches nothing, and all after it, stay as written (a file or folder to be made).
-std::string MatchCaseInDrive(const std::string& drive, const std::string& tail) {
+std::string Child(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// Windows names files without regard to case, so each component takes the case of what exists
+// there; the first component that matches nothing, and all after it, stay as written (a file or
+// folder to be made).
+std::string MatchCase(const std::string& root, const std::vector<std::u16string>& names) {
+  std::vector<std::string> written;
+  std::string exact = root;
+  for (const std::u16string& name : names) {
+    written.push_back(Utf16ToUtf8(name.c_str()));
+    exact = Child(exact, written.back());
+  }
   struct stat info;
-  std::string resolved = drive + tail;
-  if (lstat(resolved.c_str(), &info) == 0) return resolved;
-  resolved = drive;
-  for (size_t position = 0; position < tail.size();) {
-    if (tail[position] == '/') {
-      resolved += '/';
-      ++position;
+  if (names.empty() || lstat(exact.c_str(), &info) == 0) return exact;
+
+  std::string resolved = root;
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string candidate = Child(resolved, written[i]);
+    if (lstat(candidate.c_str(), &info) == 0) {
+      resolved = candidate;
       continue;
     }
-    const size_t end = std::min(tail.find('/', position), tail.size());
-    const std::string component = tail.substr(position, end - position);
-    const std::string exact = resolved + component;
-    if (component == "." || component == ".." || lstat(exact.c_str(), &info) == 0) {
-      resolved = exact;
-    } else {
-      const std::string match = FindEntryIgnoringCase(resolved, component);
-      if (match.empty()) return resolved + tail.substr(position);
-      resolved += match;
+    const std::string match = FindEntryIgnoringCase(resolved, names[i]);
+    if (match.empty()) {
+      for (; i < names.size(); ++i) resolved = Child(resolved, written[i]);
+      return resolved;
     }
-    position = end;
+    resolved = Child(resolved, match);
   }
   return resolved;
+}
+
+// The native folder a path's root names, or false with the error set.
+bool NativeRoot(const PathParts& parts, std::string& root) {
+  switch (parts.root) {
+    case PathParts::Root::kDrive:
+      root = WinePrefix() + "/dosdevices/";
+      root += static_cast<char>(parts.drive | 0x20);
+      root += ':';
+      return true;
+    case PathParts::Root::kHost:
+      root = "/";
+      return true;
+    case PathParts::Root::kRelative:
+      root.clear();
+      return true;
+    case PathParts::Root::kNetwork:
+      SetLastError(kErrorBadNetPath);  // there is no share to reach from here
+      return false;
+    case PathParts::Root::kDevice:
+      break;
+  }
+  SetLastError(kErrorPathNotFound);
+  return false;
 }
 
 }  // namespace
@@ -100,34 +121,57 @@ std::u16string Utf8ToUtf16(const std::string& text) {
   return out;
 }
 
+std::u16string LibraryPath(const std::string& native) {
+  std::u16string path = Utf8ToUtf16(native);
+  for (char16_t& c : path) {
+    if (c == u'/') c = u'\\';
+  }
+  return path;
+}
+
+size_t CopyPathOut(const std::u16string& path, char16_t* out, size_t capacity) {
+  if (!out || path.size() + 1 > capacity) {
+    SetLastError(kErrorInvalidParameter);
+    return 0;
+  }
+  path.copy(out, path.size());
+  out[path.size()] = 0;
+  return path.size();
+}
+
+std::string HomeFolder() {
+  const char* home = std::getenv("HOME");
+  if (home && *home) return home;
+  const passwd* entry = getpwuid(getuid());
+  return entry && entry->pw_dir ? entry->pw_dir : "";
+}
+
 std::string WinePrefix() {
   const char* prefix = std::getenv("WINEPREFIX");
   if (prefix && *prefix) return prefix;
-  const char* home = std::getenv("HOME");
-  if (!home || !*home) {
-    const passwd* entry = getpwuid(getuid());
-    home = entry && entry->pw_dir ? entry->pw_dir : "";
-  }
-  return std::string(home) + "/.wine";
+  return HomeFolder() + "/.wine";
 }
 
 std::string NativePath(const char16_t* path) {
-  if (!path) return std::string();
-  std::string out;
-  const char16_t* rest = path;
-  if (IsDriveLetter(path[0]) && path[1] == u':') {
-    out = WinePrefix() + "/dosdevices/";
-    out += static_cast<char>(path[0] | 0x20);
-    out += ':';
-    rest = path + 2;
-    // "C:name" is taken as "C:\name": the layer keeps no per-drive current directory.
-    if (*rest && *rest != u'\\' && *rest != u'/') out += '/';
+  if (!path || !*path) {
+    SetLastError(kErrorPathNotFound);
+    return std::string();
   }
-  std::string tail = Utf16ToUtf8(rest);
-  for (char& c : tail) {
-    if (c == '\\') c = '/';
+  const PathParts parts = SplitFullPath(path);
+  std::string root;
+  if (!NativeRoot(parts, root)) return std::string();
+  for (size_t i = parts.climbs; i < parts.components.size(); ++i) {
+    const std::u16string& name = parts.components[i];
+    // What Windows leaves of "..." is a name no file can have; "\\?\" paths keep dots as names.
+    if (name == u"." || name == u"..") {
+      SetLastError(kErrorInvalidName);
+      return std::string();
+    }
   }
-  return out.empty() ? tail : MatchCaseInDrive(out, tail);
+  std::string native = MatchCase(root, parts.components);
+  if (native.empty()) native = ".";  // the current directory itself
+  if (parts.trailingSeparator) native += '/';
+  return native;
 }
 
 void SetLastError(uint32_t error) {
@@ -150,6 +194,8 @@ uint32_t ErrorFromErrno(int error) {
     case EPERM:
     case EISDIR:
     case EROFS:
+    case ENXIO:  // a FIFO without a reader, a device without its hardware
+    case ENODEV:
       return kErrorAccessDenied;
     case EBADF:
       return kErrorInvalidHandle;
@@ -196,9 +242,25 @@ uint32_t MissingPathError(const std::string& nativePath) {
                                                                    : kErrorPathNotFound;
 }
 
+namespace {
+
+// "file.txt\" names a file as a folder, which Windows calls an invalid name (a file on the way,
+// as in "file.txt\x", is a missing path).
+bool NamesFileAsFolder(const std::string& native) {
+  size_t end = native.size();
+  while (end > 1 && native[end - 1] == '/') --end;
+  struct stat info;
+  return end < native.size() && stat(native.substr(0, end).c_str(), &info) == 0 &&
+         !S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
 void SetMissingOrErrnoError(const std::string& native) {
   if (errno == ENOENT) {
     SetLastError(MissingPathError(native));
+  } else if (errno == ENOTDIR && NamesFileAsFolder(native)) {
+    SetLastError(kErrorInvalidName);
   } else {
     SetLastError(ErrorFromErrno(errno));
   }
@@ -207,6 +269,7 @@ void SetMissingOrErrnoError(const std::string& native) {
 uint32_t AttributesOf(const struct stat& info) {
   const bool readOnly = (info.st_mode & S_IWUSR) == 0;
   if (S_ISDIR(info.st_mode)) return kAttributeDirectory | (readOnly ? kAttributeReadOnly : 0);
+  if (!S_ISREG(info.st_mode)) return kAttributeDevice;
   return readOnly ? kAttributeReadOnly : kAttributeNormal;
 }
 

@@ -7,6 +7,8 @@
 #undef GetFileAttributes
 #undef SetFileAttributes
 
+#include <cwchar>
+
 #include "platform/file_system.h"
 
 static_assert(sizeof(wchar_t) == 2, "wide strings are UTF-16");
@@ -80,6 +82,33 @@ uint32_t GetFileAttributes(const char16_t* path) {
 
 bool SetFileAttributes(const char16_t* path, uint32_t attributes) {
   return ::SetFileAttributesW(W(path), attributes) != FALSE;
+}
+
+size_t GetFinalPath(const char16_t* path, char16_t* out, size_t capacity) {
+  if (!out || capacity == 0) return 0;
+  // Opening without access rights reads nothing and lets folders open too.
+  HANDLE handle = ::CreateFileW(W(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return 0;
+  wchar_t final[4 * MAX_PATH];
+  const DWORD length = ::GetFinalPathNameByHandleW(handle, final, 4 * MAX_PATH, 0);
+  ::CloseHandle(handle);
+  if (length == 0 || length >= 4 * MAX_PATH) return 0;
+  // The answer starts with "\\?\" (or "\\?\UNC\" for a share), which callers do not write.
+  const wchar_t* text = final;
+  size_t size = length;
+  if (wcsncmp(text, L"\\\\?\\UNC\\", 8) == 0) {
+    text += 6;  // keep two backslashes of the share's name
+    size -= 6;
+    final[6] = L'\\';
+  } else if (wcsncmp(text, L"\\\\?\\", 4) == 0) {
+    text += 4;
+    size -= 4;
+  }
+  if (size + 1 > capacity) return 0;
+  for (size_t i = 0; i < size; ++i) out[i] = text[i];
+  out[size] = 0;
+  return size;
 }
 
 bool DeleteFile(const char16_t* path) {
