@@ -36,4 +36,14 @@ int EnterDataFolder(platform::WindowHandle window);
 // UpdateInfo.checkexeversion non-zero, an .exe or .dll file is listed only when it has a version
 // and the installed file below DestinationRoot has none or an older one. `observer`, when given,
 // hears of every such decision.
-void CollectUpdateFiles(const char16_t* prefix, const VersionCheckObserver& observer = {});
+// Returns 1, or 0 at the first entry an update must not use, with UpdateFileRefusal saying which
+// and why: a name Windows cannot hold, something that is neither file nor folder, or a link that
+// leads outside the current directory or to nothing, or to a folder that holds it or from inside
+// a folder reached through another link. A link that passes is followed like what it names.
+int CollectUpdateFiles(const char16_t* prefix, const VersionCheckObserver& observer = {});
+// The message of CollectUpdateFiles' last refusal; empty after a walk that found none.
+extern std::u16string UpdateFileRefusal;
+
+// The update's files, from the current directory ("data"): 1 on success. At an entry the update
+// must not use it tells the user (box owned by `window`) and returns 0: nothing may be copied.
+int ListUpdateFiles(platform::WindowHandle window, const VersionCheckObserver& observer = {});

@@ -1,6 +1,7 @@
 // The package tool's dry run of an update, run as a separate process against a Wine prefix made
 // for each test.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -60,9 +61,10 @@ class ZrpackagePlan : public ::testing::Test {
     std::filesystem::copy_file(from, root_.PathOf("prefix/drive_c/Game/" + relative));
   }
 
+  // A plan that hangs fails the test within a minute.
   zrtest::CommandRun Plan() const {
-    return zrtest::RunCommand("WINEPREFIX=" + root_.PathOf("prefix") + " " + ZRPACKAGE_PATH +
-                              " plan " + root_.PathOf("package"));
+    return zrtest::RunCommand("WINEPREFIX=" + root_.PathOf("prefix") + " timeout 60 " +
+                              ZRPACKAGE_PATH + " plan " + root_.PathOf("package"));
   }
 
   zrtest::TempDir root_;
@@ -145,6 +147,36 @@ TEST_F(ZrpackagePlan, ReportsEveryVersionDecisionInTheUpdatersOrder) {
   // Skipped files stay out of the log.
   EXPECT_TRUE(
       Has(run.out, "\"lines\": [\n      \"\\\"a_new.dll\\\"\",\n      \"\\\"d.txt\\\"\"\n"));
+}
+
+TEST_F(ZrpackagePlan, NamesInThePackageMatchWithoutRegardToCase) {
+  // As a package made on Windows may name them.
+  std::filesystem::rename(root_.PathOf("package/updateinfo.xml"),
+                          root_.PathOf("package/UpdateInfo.xml"));
+  root_.WriteFile("package/Data/Script/Start.DAT", "x");
+  const zrtest::CommandRun run = Plan();
+  ASSERT_EQ(run.status, 0) << run.err << run.out;
+  EXPECT_TRUE(Has(run.out, "\"path\": \"Script\\\\Start.DAT\"")) << run.out;
+}
+
+TEST_F(ZrpackagePlan, EntriesAnUpdateMustNotUseStopThePlan) {
+  Describe("1");  // the version rule would open the executable
+  std::filesystem::create_directories(root_.PathOf("package/data"));
+  ASSERT_EQ(mkfifo(root_.PathOf("package/data/game.exe").c_str(), 0666), 0);
+  zrtest::CommandRun run = Plan();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Has(run.out,
+                  "\"text\": \"The update cannot use \\\"data\\\\game.exe\\\": it is "
+                  "neither a file nor a folder.\""))
+      << run.out;
+  EXPECT_TRUE(Has(run.out, "\"verdict\": \"unusable_entry\""));
+  EXPECT_FALSE(Has(run.out, "install_log"));
+
+  std::filesystem::remove(root_.PathOf("package/data/game.exe"));
+  std::filesystem::create_directory_symlink("/etc", root_.PathOf("package/data/etc"));
+  run = Plan();
+  EXPECT_TRUE(Has(run.out, "\\\"data\\\\etc\\\": it is a link that leads outside")) << run.out;
+  EXPECT_TRUE(Has(run.out, "\"verdict\": \"unusable_entry\""));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The package tool's version command, run as a separate process.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -10,8 +11,9 @@
 
 namespace {
 
+// A tool that hangs fails the test within a minute.
 zrtest::CommandRun RunTool(const std::string& arguments) {
-  return zrtest::RunCommand(std::string(ZRPACKAGE_PATH) + " " + arguments);
+  return zrtest::RunCommand("timeout 60 " + std::string(ZRPACKAGE_PATH) + " " + arguments);
 }
 
 TEST(ZrpackageVersion, PrintsTheRecordAsJson) {
@@ -41,6 +43,10 @@ TEST(ZrpackageVersion, FileWithoutVersionResourceFails) {
   EXPECT_EQ(std::count(none.err.begin(), none.err.end(), '\n'), 1) << none.err;
 
   EXPECT_EQ(RunTool("version /nonexistent/file.dll").status, 1);
+  // A FIFO has no reader and would block an open that waits for one.
+  zrtest::TempDir dir;
+  ASSERT_EQ(mkfifo(dir.PathOf("game.dll").c_str(), 0666), 0);
+  EXPECT_EQ(RunTool("version " + dir.PathOf("game.dll")).status, 1);
   EXPECT_EQ(RunTool("version").status, 2);
   EXPECT_EQ(RunTool("version a.dll b.dll").status, 2);
 }

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -179,6 +181,97 @@ TEST_F(UpdateFilesTest, VersionRuleAcceptsOnlyNewerOrUninstalledExecutables) {
   });
   EXPECT_EQ(major->source.version_high, 0x10002u);
   EXPECT_EQ(major->destination.version_high, 0x10000u);
+}
+
+// --- Links, special files and names ----------------------------------------------------------
+
+TEST_F(UpdateFilesTest, LinksInsideTheFolderAreFollowedLikeWhatTheyName) {
+  package_.WriteFile("voice/a.ogg", "a");
+  package_.WriteFile("voice/b.ogg", "b");
+  ASSERT_EQ(symlink("voice", package_.PathOf("bgm").c_str()), 0);
+  ASSERT_EQ(symlink("voice/a.ogg", package_.PathOf("alias.ogg").c_str()), 0);
+  ASSERT_EQ(symlink("../voice/b.ogg", package_.PathOf("voice/again.ogg").c_str()), 0);
+  EXPECT_EQ(CollectUpdateFiles(u""), 1);
+  EXPECT_EQ(Listed(),
+            (std::vector<std::string>{"alias.ogg", "bgm\\a.ogg", "bgm\\again.ogg", "bgm\\b.ogg",
+                                      "voice\\a.ogg", "voice\\again.ogg", "voice\\b.ogg"}));
+  EXPECT_EQ(Utf8(UpdateFileRefusal), "");
+}
+
+// The message for the first entry of the folder `make` fills that an update must not use, or ""
+// when the folder is usable. Each case runs in a folder of its own.
+std::string Refusal(const std::function<void(const zrtest::TempDir&)>& make) {
+  zrtest::TempDir data;
+  make(data);
+  char previous[4096];
+  if (!getcwd(previous, sizeof previous) || chdir(data.Path().c_str()) != 0) return "no folder";
+  UpdateFileList.clear();
+  const int listed = CollectUpdateFiles(u"");
+  const std::string message = Utf8(UpdateFileRefusal);
+  if (chdir(previous) != 0) return "no way back";
+  return listed ? message : "refused: " + message;
+}
+
+void Link(const zrtest::TempDir& data, const std::string& target, const std::string& name) {
+  std::filesystem::create_directories(std::filesystem::path(data.PathOf(name)).parent_path());
+  ASSERT_EQ(symlink(target.c_str(), data.PathOf(name).c_str()), 0) << name;
+}
+
+TEST_F(UpdateFilesTest, LinksThatLeaveLoopOrLeadNowhereAreRefused) {
+  const std::string prefix = "refused: The update cannot use \"data\\";
+  // Each of these once listed the same folder over and over, or the host's files.
+  EXPECT_EQ(Refusal([](const auto& d) { Link(d, ".", "a"); }),
+            prefix + "a\": it is a link to a folder that holds it.");
+  EXPECT_EQ(Refusal([](const auto& d) {
+              Link(d, ".", "a");
+              Link(d, ".", "b");
+            }),
+            prefix + "a\": it is a link to a folder that holds it.");
+  EXPECT_EQ(Refusal([](const auto& d) {
+              d.WriteFile("sub/x", "");
+              Link(d, "..", "sub/up");
+            }),
+            prefix + "sub\\up\": it is a link to a folder that holds it.");
+  EXPECT_EQ(Refusal([](const auto& d) { Link(d, "/etc", "etc"); }),
+            prefix + "etc\": it is a link that leads outside the \"data\" folder.");
+  EXPECT_EQ(Refusal([](const auto& d) { Link(d, "../../x", "sub/out"); }),
+            prefix + "sub\\out\": it is a link whose target does not exist.");
+  EXPECT_EQ(Refusal([](const auto& d) { Link(d, "missing", "dangling"); }),
+            prefix + "dangling\": it is a link whose target does not exist.");
+  // A link reached through another link is not followed: chains cannot multiply the list.
+  EXPECT_EQ(Refusal([](const auto& d) {
+              d.WriteFile("other/x", "");
+              Link(d, "../other", "sub/inner");
+              Link(d, "sub", "outer");
+            }),
+            prefix + "outer\\inner\": it is a link to a folder inside a linked folder.");
+}
+
+TEST_F(UpdateFilesTest, WhatIsNoFileAndNamesWindowsCannotHoldAreRefused) {
+  const std::string prefix = "refused: The update cannot use \"data\\";
+  EXPECT_EQ(Refusal([](const auto& d) { mkfifo(d.PathOf("game.exe").c_str(), 0666); }),
+            prefix + "game.exe\": it is neither a file nor a folder.");
+  // A backslash inside a name would turn it into a path that climbs out of the game folder.
+  for (const char* name : {"..\\..\\evil.txt", "a:b", "what?", "trailing.", "trailing ", "NUL.txt",
+                           "com1", "tab\tname"}) {
+    EXPECT_EQ(Refusal([&](const auto& d) { d.WriteFile(name, ""); }),
+              prefix + name + "\": its name cannot be used on Windows.");
+  }
+  EXPECT_EQ(Refusal([](const auto& d) { d.WriteFile("console/nulls.txt", ""); }), "");
+  EXPECT_EQ(Refusal([](const auto& d) { d.WriteFile("com10", ""); }), "");
+}
+
+TEST_F(UpdateFilesTest, ListingTellsTheUserOfARefusedEntry) {
+  MakeFolder("sub");
+  ASSERT_EQ(symlink("/", package_.PathOf("sub/root").c_str()), 0);
+  auto* const window = reinterpret_cast<platform::WindowHandle>(0x77);
+  zrtest::MessageBoxRecorder boxes;
+  EXPECT_EQ(ListUpdateFiles(window), 0);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text,
+            "The update cannot use \"data\\sub\\root\": it is a link that leads outside the "
+            "\"data\" folder.");
+  EXPECT_EQ(boxes.Boxes()[0].caption, "error");
 }
 
 }  // namespace

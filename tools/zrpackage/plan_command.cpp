@@ -76,13 +76,15 @@ void WriteMessage(JsonWriter& json, const std::optional<HeardMessage>& message) 
   json.EndObject();
 }
 
-// The update's files in the updater's order. The rule's verdicts arrive before a file is listed;
-// a rejected file takes its place among the listed ones by the list's length at that moment.
-std::vector<PlannedFile> PlanFiles() {
+// The update's files in the updater's order, or nothing when the updater would refuse one. The
+// rule's verdicts arrive before a file is listed; a rejected file takes its place among the
+// listed ones by the list's length at that moment.
+std::optional<std::vector<PlannedFile>> PlanFiles() {
   std::vector<std::pair<size_t, VersionCheck>> checks;
-  CollectUpdateFiles(u"", [&checks](const VersionCheck& check) {
+  const int listed = ListUpdateFiles(nullptr, [&checks](const VersionCheck& check) {
     checks.emplace_back(UpdateFileList.size(), check);
   });
+  if (!listed) return std::nullopt;
   std::vector<PlannedFile> files;
   auto check = checks.begin();
   for (size_t index = 0;; ++index) {
@@ -179,7 +181,12 @@ const char16_t* Plan(JsonWriter& json) {
     WriteMessage(json, MessageListener::Last());
     return u"no_data_folder";
   }
-  WriteFiles(json, PlanFiles());
+  const std::optional<std::vector<PlannedFile>> files = PlanFiles();
+  if (!files) {
+    WriteMessage(json, MessageListener::Last());
+    return u"unusable_entry";
+  }
+  WriteFiles(json, *files);
   WriteInstallLogPreview(json);
   json.Null("message");
   return u"ok";
