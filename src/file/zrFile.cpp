@@ -1,5 +1,7 @@
 #include "file/zrFile.h"
 
+#include <cstdint>
+
 #include "system/bounded_text.h"
 #include "system/trace.h"
 
@@ -24,6 +26,12 @@ bool FindEntry(const char16_t* path, platform::FindData* data) {
   if (search == platform::kInvalidFindHandle) return false;
   platform::FindClose(search);
   return true;
+}
+
+// Sizes are signed 32-bit values here. A larger file has no size that could be told, and a cut
+// one would make its readers take a prefix for the whole file: it is a failure (-1).
+int32_t ReportableSize(uint64_t size) {
+  return size <= static_cast<uint64_t>(INT32_MAX) ? static_cast<int32_t>(size) : -1;
 }
 
 }  // namespace
@@ -137,13 +145,13 @@ const char16_t* zrFile::GetName(char16_t* out, size_t capacity) {
 int32_t zrFile::GetFileSizeOf(const char16_t* path) {
   platform::FindData data;
   if (!FindEntry(path, &data) || (data.attributes & platform::kAttributeDirectory)) return 0;
-  return static_cast<int32_t>(static_cast<uint32_t>(data.size));
+  return ReportableSize(data.size);
 }
 
 int32_t zrFile::GetSize() {
   if (!IsOpen()) return -1;
   const int64_t size = platform::GetFileSize(handle_);
-  return size < 0 ? -1 : static_cast<int32_t>(static_cast<uint32_t>(size));
+  return size < 0 ? -1 : ReportableSize(static_cast<uint64_t>(size));
 }
 
 intptr_t zrFile::GetHandle() {

@@ -18,6 +18,7 @@ class zrFile : public zrFileBase {
   int32_t GetPosition() override;
   int32_t Seek(int32_t position) override;
   const char16_t* GetName(char16_t* out = nullptr, size_t capacity = 256) override;
+  // Sizes of 2 GiB and more cannot be told in 32 bits: both give -1 for them.
   int32_t GetFileSizeOf(const char16_t* path) override;
   int32_t GetSize() override;
   intptr_t GetHandle() override;

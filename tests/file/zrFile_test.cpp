@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
 
 #include "support/test_support.h"
+#include "updater/zrTextLog.h"
+#include "xml/zrXml.h"
 
 namespace {
 
@@ -142,6 +145,33 @@ TEST(ZrFileTest, PathQueries) {
   EXPECT_EQ(file.SetAttributes(five.c_str(), 0x01), 1);
   EXPECT_EQ(file.GetAttributes(five.c_str()), 0x01);
   EXPECT_EQ(file.SetAttributes(absent.c_str(), 0x80), 0);
+}
+
+// A file of 4 GiB and more whose first bytes are a whole document: cut to 32 bits its size would
+// be that of the document, and its readers would take the prefix for the whole file.
+TEST(ZrFileTest, SizesBeyondThirtyTwoBitsAreFailuresNotPrefixes) {
+  TempDir dir;
+  const std::string document = "<?xml version=\"1.0\"?><document><a>1</a></document>";
+  dir.WriteFile("huge.xml", document);
+  const off_t size = (off_t{1} << 32) + static_cast<off_t>(document.size());
+  if (truncate(dir.PathOf("huge.xml").c_str(), size) != 0) GTEST_SKIP() << "no sparse files here";
+  const std::u16string path = dir.WidePathOf("huge.xml");
+  zrFile file;
+  EXPECT_EQ(file.GetFileSizeOf(path.c_str()), -1);
+  EXPECT_EQ(zrFile::GetFileSize64Of(path.c_str()), size);
+  ASSERT_EQ(file.Open(path.c_str(), ZRFILE_READ | ZRFILE_OPEN_EXISTING), 1);
+  EXPECT_EQ(file.GetSize(), -1);
+  file.Close();
+  // Between 2 and 4 GiB the size has no 32-bit signed form either.
+  ASSERT_EQ(truncate(dir.PathOf("huge.xml").c_str(), (off_t{3} << 30)), 0);
+  EXPECT_EQ(file.GetFileSizeOf(path.c_str()), -1);
+  ASSERT_EQ(truncate(dir.PathOf("huge.xml").c_str(), size), 0);
+
+  zrXml xml;
+  EXPECT_EQ(xml.LoadFile(path.c_str()), 0);
+  zrTextLog log;
+  EXPECT_EQ(log.Load(path.c_str()), 0);
+  EXPECT_TRUE(log.Lines().empty());
 }
 
 TEST(ZrFileTest, DeleteHonoursReadOnlyUnlessForced) {
