@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/file_system.h"
@@ -151,6 +153,58 @@ TEST_F(NamedMutexTest, AnotherProcessHoldsTheNameUntilItEnds) {
     auto after = Create(u"zr-config");
     EXPECT_EQ(after.second, 0u);
     platform::CloseNamedMutex(after.first);
+  }
+}
+
+// A lock folder that someone else could write to might already hold our names: it is refused,
+// and the locks live in the next folder that is ours alone, the last one in the home folder.
+TEST(NamedMutexFolderTest, FoldersOthersCouldWriteAreSkipped) {
+  zrtest::TempDir temporary;
+  zrtest::TempDir home;
+  zrtest::EnvOverride noRuntime("XDG_RUNTIME_DIR", nullptr);
+  zrtest::EnvOverride tmpdir("TMPDIR", temporary.Path().c_str());
+  zrtest::EnvOverride homeDir("HOME", home.Path().c_str());
+  const std::string shared = temporary.PathOf("zr-mutex-" + std::to_string(getuid()));
+  ASSERT_EQ(mkdir(shared.c_str(), 0700), 0);
+  ASSERT_EQ(chmod(shared.c_str(), 0777), 0);  // as another user's prank would leave it
+
+  auto first = Create(u"zr-game");
+  ASSERT_NE(first.first, nullptr);
+  EXPECT_EQ(first.second, 0u);
+  auto second = Create(u"zr-game");
+  EXPECT_EQ(second.second, platform::kErrorAlreadyExists);
+  struct stat info;
+  EXPECT_EQ(stat(home.PathOf(".cache/zr-mutex").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  platform::CloseNamedMutex(first.first);
+  platform::CloseNamedMutex(second.first);
+
+  // A folder of ours is used as it stands.
+  ASSERT_EQ(chmod(shared.c_str(), 0700), 0);
+  auto third = Create(u"zr-game");
+  EXPECT_EQ(third.second, 0u);
+  auto fourth = Create(u"zr-game");
+  EXPECT_EQ(fourth.second, platform::kErrorAlreadyExists);
+  platform::CloseNamedMutex(third.first);
+  platform::CloseNamedMutex(fourth.first);
+
+  // Owned by another user it is refused even with our mode.
+  if (getuid() == 0) {
+    ASSERT_EQ(chown(shared.c_str(), 65534, 65534), 0);
+    auto owned = Create(u"zr-elsewhere");
+    EXPECT_EQ(owned.second, 0u);
+    platform::CloseNamedMutex(owned.first);
+    // Its lock went home.
+    size_t inShared = 0;
+    size_t atHome = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(shared)) {
+      inShared += entry.path().filename().string().rfind("zr-elsewhere-", 0) == 0;
+    }
+    for (const auto& entry : std::filesystem::directory_iterator(home.PathOf(".cache/zr-mutex"))) {
+      atHome += entry.path().filename().string().rfind("zr-elsewhere-", 0) == 0;
+    }
+    EXPECT_EQ(inShared, 0u);
+    EXPECT_EQ(atHome, 1u);
   }
 }
 

@@ -1,5 +1,6 @@
-// Named mutexes as lock files. Each name has an empty file in a per-user folder
-// ($XDG_RUNTIME_DIR/zr-mutex, else /tmp/zr-mutex-<uid>, mode 0700); every open handle holds a
+// Named mutexes as lock files. Each name has an empty file in a per-user folder, the first of
+// $XDG_RUNTIME_DIR/zr-mutex, ${TMPDIR:-/tmp}/zr-mutex-<uid> and ~/.cache/zr-mutex that is ours
+// alone (mode 0700, owned by us, made when missing); every open handle holds a
 // shared open-file-description lock on its first byte, and a creation first tries the exclusive
 // lock: when that succeeds nobody else holds the name, so the creator is the first and drops to
 // the shared lock. Open-file-description locks conflict between two opens in one process too, and
@@ -44,13 +45,28 @@ std::string UsableFolder(const std::string& folder) {
   return folder;
 }
 
+// An absolute path from the environment, or "".
+std::string AbsoluteFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value && value[0] == '/' ? value : "";
+}
+
+// The shared temporary folder comes second: anyone may make our name there first, and then only
+// the home folder is left.
 std::string LockFolder() {
-  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime && runtime[0] == '/') {
-    std::string folder = UsableFolder(std::string(runtime) + "/zr-mutex");
+  const std::string runtime = AbsoluteFromEnvironment("XDG_RUNTIME_DIR");
+  if (!runtime.empty()) {
+    std::string folder = UsableFolder(runtime + "/zr-mutex");
     if (!folder.empty()) return folder;
   }
-  return UsableFolder("/tmp/zr-mutex-" + std::to_string(getuid()));
+  std::string temporary = AbsoluteFromEnvironment("TMPDIR");
+  if (temporary.empty()) temporary = "/tmp";
+  std::string folder = UsableFolder(temporary + "/zr-mutex-" + std::to_string(getuid()));
+  if (!folder.empty()) return folder;
+  const std::string home = HomeFolder();
+  if (home.empty() || home[0] != '/') return std::string();
+  mkdir((home + "/.cache").c_str(), 0700);
+  return UsableFolder(home + "/.cache/zr-mutex");
 }
 
 // "Local\" names the session's namespace, where a plain name lives too.
