@@ -7,6 +7,7 @@ packages=(
   libgtest-dev libgmock-dev                   # tests
   clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
   g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev  # Windows cross build
+  wine wine32:i386                            # the differential tests' Windows helper
 )
 
 missing=()
@@ -20,5 +21,8 @@ done
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
 echo "Installing: ${missing[*]}"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $sudo dpkg --add-architecture i386  # 32-bit Windows programs need Wine's i386 half
+fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

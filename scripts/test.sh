@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the Linux debug build, the ASan+UBSan build, the TSan
 # build of the threaded suites, the Windows cross build, and a short run of every fuzz harness.
+# The tests that compare the Linux layer with Windows run a Windows helper under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 jobs=$(nproc)
 fuzz_seconds=${ZR_FUZZ_SECONDS:-15}
+# The differential tests compare the Linux layer with a Windows program run under Wine.
+ZR_WINE_PREFIX=$(scripts/wine-prefix.sh)
+export ZR_WINE_PREFIX
 
 step() { printf '\n=== %s\n' "$*"; }
 

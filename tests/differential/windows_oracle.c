@@ -1,0 +1,135 @@
+// Answers questions about Windows behaviour, one per input line, for the differential tests that
+// compare the posix layer with what a Windows program sees (run under Wine). Input and output are
+// UTF-8 lines whose fields are separated by tabs:
+//   fullpath <path>     -> ok <GetFullPathNameW result> | err <error>
+//   read <path>         -> ok <its first bytes in hex>  | err <error>
+//   list <pattern>      -> ok <name> <name> ...         | err <error>
+//   upcase              -> ok <65536 hex units, RtlUpcaseUnicodeChar of each>
+//   lead                -> ok <256 digits, IsDBCSLeadByteEx(932, byte)>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <windows.h>
+
+static HANDLE output;
+
+static void Put(const char* bytes, DWORD count) {
+  DWORD written;
+  WriteFile(output, bytes, count, &written, NULL);
+}
+
+static void PutText(const char* text) {
+  Put(text, (DWORD)strlen(text));
+}
+
+static void PutWide(const WCHAR* text) {
+  char utf8[8192];
+  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof utf8, NULL, NULL);
+  if (bytes > 0) Put(utf8, (DWORD)(bytes - 1));
+}
+
+static void PutError(void) {
+  char line[32];
+  sprintf(line, "err\t%lu", (unsigned long)GetLastError());
+  PutText(line);
+}
+
+static void FullPath(const WCHAR* path) {
+  WCHAR full[4096];
+  const DWORD length = GetFullPathNameW(path, 4096, full, NULL);
+  if (length == 0 || length >= 4096) {
+    PutError();
+    return;
+  }
+  PutText("ok\t");
+  PutWide(full);
+}
+
+static void Read(const WCHAR* path) {
+  HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+  char bytes[256];
+  char hex[4];
+  DWORD count = 0;
+  DWORD i;
+  if (file == INVALID_HANDLE_VALUE) {
+    PutError();
+    return;
+  }
+  if (!ReadFile(file, bytes, sizeof bytes, &count, NULL)) {
+    PutError();
+    CloseHandle(file);
+    return;
+  }
+  CloseHandle(file);
+  PutText("ok\t");
+  for (i = 0; i < count; ++i) {
+    sprintf(hex, "%02x", (unsigned char)bytes[i]);
+    PutText(hex);
+  }
+}
+
+static void List(const WCHAR* pattern) {
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(pattern, &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    PutError();
+    return;
+  }
+  PutText("ok");
+  do {
+    PutText("\t");
+    PutWide(found.cFileName);
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+static void Upcase(void) {
+  typedef WCHAR(WINAPI * UpcaseFn)(WCHAR);
+  UpcaseFn upcase = (UpcaseFn)(void*)GetProcAddress(GetModuleHandleW(L"ntdll.dll"),
+                                                    "RtlUpcaseUnicodeChar");
+  char unit[8];
+  unsigned c;
+  PutText("ok");
+  for (c = 0; c < 0x10000; ++c) {
+    sprintf(unit, "\t%04x", (unsigned)upcase((WCHAR)c));
+    PutText(unit);
+  }
+}
+
+static void Lead(void) {
+  char digits[257];
+  int b;
+  for (b = 0; b < 256; ++b) digits[b] = IsDBCSLeadByteEx(932, (BYTE)b) ? '1' : '0';
+  digits[256] = 0;
+  PutText("ok\t");
+  PutText(digits);
+}
+
+int main(void) {
+  static char line[16384];
+  static WCHAR wide[16384];
+  output = GetStdHandle(STD_OUTPUT_HANDLE);
+  while (fgets(line, sizeof line, stdin)) {
+    char* argument;
+    line[strcspn(line, "\r\n")] = 0;
+    argument = strchr(line, '\t');
+    if (argument) *argument++ = 0;
+    wide[0] = 0;
+    if (argument) MultiByteToWideChar(CP_UTF8, 0, argument, -1, wide, 16384);
+    if (strcmp(line, "fullpath") == 0) {
+      FullPath(wide);
+    } else if (strcmp(line, "read") == 0) {
+      Read(wide);
+    } else if (strcmp(line, "list") == 0) {
+      List(wide);
+    } else if (strcmp(line, "upcase") == 0) {
+      Upcase();
+    } else if (strcmp(line, "lead") == 0) {
+      Lead();
+    } else {
+      PutText("unknown");
+    }
+    PutText("\n");
+  }
+  return 0;
+}
