@@ -27,8 +27,9 @@ bool IsAsciiNoCase(const char16_t* text, const char16_t* lower) {
   return *text == 0;
 }
 
-bool IsExecutableName(const char16_t* name) {
-  const char16_t* extension = GetExtension(name);
+// An .exe or .dll, by the extension of the last name in `path`, in any case.
+bool IsExecutableName(const char16_t* path) {
+  const char16_t* extension = GetExtension(path);
   return IsAsciiNoCase(extension, u"exe") || IsAsciiNoCase(extension, u"dll");
 }
 
@@ -55,9 +56,7 @@ bool AcceptExecutable(const std::u16string& relative, const VersionCheckObserver
 
 // Lists one file, unless the exe/dll rule holds it back.
 void AddFile(const std::u16string& relative, const VersionCheckObserver& observer) {
-  const size_t slash = relative.rfind(u'\\');
-  const std::u16string name = slash == std::u16string::npos ? relative : relative.substr(slash + 1);
-  if (UpdateInfo.checkexeversion != 0 && IsExecutableName(name.c_str()) &&
+  if (UpdateInfo.checkexeversion != 0 && IsExecutableName(relative.c_str()) &&
       !AcceptExecutable(relative, observer)) {
     return;
   }
