@@ -1,7 +1,5 @@
 #include "xml/xml_lookup.h"
 
-#include <cstring>
-
 void BuildXmlEntries(const zrXmlNode* first, zrXmlEntryList& out) {
   // Recursion is bounded by the parser's depth limit.
   for (const zrXmlNode* node = first; node; node = node->next) {
@@ -22,30 +20,46 @@ void BuildXmlEntries(const zrXmlNode* first, zrXmlEntryList& out) {
   }
 }
 
-const zrXmlEntryList* XmlQueryStart(const zrXmlEntryList& top) {
-  if (top.size() == 1 && top.front().name == "document") return top.front().children.get();
-  return &top;
-}
-
-namespace {
-
-const zrXmlEntry* FindFrom(const zrXmlEntryList& list, const char* const* keys, size_t count,
-                           size_t depth) {
-  for (const zrXmlEntry& entry : list) {
-    if (entry.name != keys[depth]) continue;
-    if (depth + 1 == count) return &entry;
-    if (!entry.children) continue;
-    if (const zrXmlEntry* found = FindFrom(*entry.children, keys, count, depth + 1)) return found;
+void zrXmlPathIndex::Build(const zrXmlEntryList& top) {
+  Clear();
+  Add(kTop, top);
+  if (top.size() == 1 && top.front().name == "document") {
+    queryStart_ = edges_.find({kTop, top.front().name})->second.node;
   }
-  return nullptr;
 }
 
-}  // namespace
+void zrXmlPathIndex::Clear() noexcept {
+  edges_.clear();
+  queryStart_ = kTop;
+}
 
-const zrXmlEntry* FindXmlEntry(const zrXmlEntryList* list, const char* const* keys, size_t count) {
-  if (!list || !keys || count == 0) return nullptr;
+void zrXmlPathIndex::Add(Node parent, const zrXmlEntryList& list) {
+  // Recursion is bounded by the parser's depth limit. The walk is in pre-order, so the entry that
+  // creates an edge is its path's first and a later one never replaces it.
+  for (const zrXmlEntry& entry : list) {
+    const Target added{edges_.size() + 1, &entry};
+    const Node node = edges_.try_emplace({parent, entry.name}, added).first->second.node;
+    if (entry.children) Add(node, *entry.children);
+  }
+}
+
+const zrXmlEntry* zrXmlPathIndex::FindFromQueryStart(const char* const* keys, size_t count) const {
+  return Find(queryStart_, keys, count);
+}
+
+const zrXmlEntry* zrXmlPathIndex::FindFromTop(const char* const* keys, size_t count) const {
+  return Find(kTop, keys, count);
+}
+
+const zrXmlEntry* zrXmlPathIndex::Find(Node from, const char* const* keys, size_t count) const {
+  if (!keys || count == 0) return nullptr;
+  const zrXmlEntry* found = nullptr;
   for (size_t i = 0; i < count; ++i) {
     if (!keys[i]) return nullptr;
+    const auto edge = edges_.find({from, keys[i]});
+    if (edge == edges_.end()) return nullptr;
+    from = edge->second.node;
+    found = edge->second.first;
   }
-  return FindFrom(*list, keys, count, 0);
+  return found;
 }

@@ -30,10 +30,22 @@ zrXml::zrXml() = default;
 zrXml::~zrXml() = default;
 
 void zrXml::Reset() {
+  index_.reset();  // first: it points into the entries
   entries_.reset();
   parser_.reset();
   parser_ = std::make_unique<zrXmlParser>();
   entries_ = std::make_unique<zrXmlEntryList>();
+  index_ = std::make_unique<zrXmlPathIndex>();
+}
+
+void zrXml::BuildLookup() {
+  BuildXmlEntries(parser_->Root()->firstChild, *entries_);
+  index_->Build(*entries_);
+}
+
+void zrXml::DropLookup() noexcept {
+  if (index_) index_->Clear();
+  if (entries_) entries_->clear();
 }
 
 int zrXml::LoadFile(const char16_t* path) {
@@ -44,10 +56,10 @@ int zrXml::LoadFile(const char16_t* path) {
       TraceW(u"zrXml : File open error %s", path ? path : u"");
       return 0;
     }
-    BuildXmlEntries(parser_->Root()->firstChild, *entries_);
+    BuildLookup();
   } catch (const std::bad_alloc&) {
     // A document too large for memory is a failed load with nothing kept.
-    if (entries_) entries_->clear();
+    DropLookup();
     TraceW(u"zrXml : File open error %s", path ? path : u"");
     return 0;
   }
@@ -63,9 +75,9 @@ int zrXml::LoadMemory(const char* text, size_t length) {
       Trace("zrXml : OpenMem error.");
       return 0;
     }
-    BuildXmlEntries(parser_->Root()->firstChild, *entries_);
+    BuildLookup();
   } catch (const std::bad_alloc&) {
-    if (entries_) entries_->clear();
+    DropLookup();
     Trace("zrXml : OpenMem error.");
     return 0;
   }
@@ -73,8 +85,7 @@ int zrXml::LoadMemory(const char* text, size_t length) {
 }
 
 const zrXmlEntry* zrXml::Find(const char* const* keys, size_t count) const {
-  if (!entries_) return nullptr;
-  return FindXmlEntry(XmlQueryStart(*entries_), keys, count);
+  return index_ ? index_->FindFromQueryStart(keys, count) : nullptr;
 }
 
 int32_t zrXml::ReadInt(int32_t defaultValue, Keys keys) const {
@@ -171,7 +182,7 @@ int zrXml::FindChildrenPath(zrXmlCursor& cursor, const std::list<std::string>& k
       std::vector<const char*> pointers;
       pointers.reserve(parts.size());
       for (const std::string& part : parts) pointers.push_back(part.c_str());
-      entry = FindXmlEntry(entries_.get(), pointers.data(), pointers.size());
+      entry = index_->FindFromTop(pointers.data(), pointers.size());
     } catch (const std::bad_alloc&) {
       return 0;
     }

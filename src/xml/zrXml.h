@@ -14,6 +14,7 @@
 #include "system/zrClassBase.h"
 
 class zrXmlParser;
+class zrXmlPathIndex;
 struct zrXmlEntry;
 using zrXmlEntryList = std::list<zrXmlEntry>;
 using zrXmlAttributeList = std::list<std::pair<std::string, std::string>>;
@@ -76,8 +77,15 @@ class zrXml : public zrClassBase {
  private:
   // Frees the current document and starts an empty one.
   void Reset();
+  // Builds the lookup tree and its index from the parse tree; may throw std::bad_alloc.
+  void BuildLookup();
+  // After a failed build: nothing is kept, and the index points at nothing.
+  void DropLookup() noexcept;
   const zrXmlEntry* Find(const char* const* keys, size_t count) const;
 
   std::unique_ptr<zrXmlParser> parser_;
   std::unique_ptr<zrXmlEntryList> entries_;
+  // Points into entries_: whatever adds, removes or renames an entry (a setter) must rebuild it
+  // or update it for that entry, or queries will miss the change or reach a freed entry.
+  std::unique_ptr<zrXmlPathIndex> index_;
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -30,9 +31,8 @@ class UpdateInfoTest : public ::testing::Test {
   void SetUp() override { CurrentLanguage = {}; }
 
   int Load(const std::string& body) {
-    folder_.WriteFile("updateinfo.xml",
-                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<document>" + body +
-                          "</document>\r\n");
+    folder_.WriteFile("updateinfo.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<document>" +
+                                            body + "</document>\r\n");
     return LoadUpdateInfo(folder_.WidePathOf("updateinfo.xml").c_str());
   }
 
@@ -76,9 +76,9 @@ TEST_F(UpdateInfoTest, AbsentKeysTakeDefaultsAndEmptyElementsReadAsZero) {
   EXPECT_TRUE(LanguageTable.empty());
   EXPECT_EQ(SelectLanguage(0x0411), 0);
   // An empty code is 0, not the 0xFFFF that ends the table.
-  ASSERT_EQ(Load("<checkexeversion>5</checkexeversion><language>" + Entry(0, "", "xx") +
-                 "</language>"),
-            1);
+  ASSERT_EQ(
+      Load("<checkexeversion>5</checkexeversion><language>" + Entry(0, "", "xx") + "</language>"),
+      1);
   EXPECT_EQ(UpdateInfo.checkexeversion, 5);
   ASSERT_EQ(LanguageTable.size(), 1u);
   EXPECT_EQ(LanguageTable.at(u"xx").code, 0);
@@ -110,8 +110,8 @@ TEST_F(UpdateInfoTest, TableIsOrderedByUnitsAndKeepsTheFirstOfEqualPrefixes) {
 }
 
 TEST_F(UpdateInfoTest, LanguageChoiceFollowsUiLanguageThenDefaultThenSmallestPrefix) {
-  const std::string table = Entry(0, "0x0411", "jp") + Entry(1, "0x0409", "en") +
-                            Entry(2, "0x0804", "cn");
+  const std::string table =
+      Entry(0, "0x0411", "jp") + Entry(1, "0x0409", "en") + Entry(2, "0x0804", "cn");
   const std::string messages = Messages("jp", "J") + Messages("en", "E") + Messages("cn", "C");
   ASSERT_EQ(Load("<language><default>cn</default>" + table + "</language>" + messages), 1);
   EXPECT_EQ(Utf8(ChooseLanguage(0x0409)->first), "en");
@@ -143,6 +143,34 @@ TEST_F(UpdateInfoTest, OnlyTheMessageTextsUnescapeNewlines) {
   EXPECT_EQ(Utf8(jp.copying), "A\\nB");
   EXPECT_EQ(Utf8(jp.boot), "A\\nB");
   EXPECT_EQ(Utf8(jp.title), "A\\nB");
+}
+
+TEST_F(UpdateInfoTest, LargeLanguageTableLoadsInLinearTime) {
+  // Every entry is read through some sixteen queries; when each query searched the sibling
+  // lists, this table took minutes to load.
+  constexpr int kEntries = 40000;
+  std::string table;
+  std::string messages;
+  for (int n = 0; n < kEntries; ++n) {
+    const std::string prefix = "p" + std::to_string(n);
+    table += Entry(n, std::to_string(n + 1), prefix);
+    messages += Messages(prefix, "title" + std::to_string(n));
+  }
+  const auto start = std::chrono::steady_clock::now();
+  ASSERT_EQ(Load("<language><default>p7</default>" + table + "</language>" + messages), 1);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(elapsed.count(), 60.0);  // seconds
+
+  ASSERT_EQ(LanguageTable.size(), static_cast<size_t>(kEntries));
+  for (int n : {0, 12345, kEntries - 1}) {
+    const std::string prefix = "p" + std::to_string(n);
+    const LanguageEntry& entry = LanguageTable.at(zrtest::Wide(prefix));
+    EXPECT_EQ(entry.code, n + 1);
+    EXPECT_EQ(Utf8(entry.lang), prefix + "-lang");
+    EXPECT_EQ(Utf8(entry.wndtitle), "title" + std::to_string(n));
+    EXPECT_EQ(Utf8(entry.title), "title" + std::to_string(n));
+  }
+  EXPECT_EQ(Utf8(UpdateInfo.default_language), "p7");
 }
 
 TEST(UnescapeNewlines, HasNoEscapeForTheBackslashItself) {

@@ -1,6 +1,7 @@
 // Loading documents and querying them by key paths.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <list>
 #include <string>
 
@@ -51,6 +52,54 @@ TEST(XmlQuery, LaterSiblingWinsAndTheSearchBacktracks) {
   EXPECT_EQ(ReadUtf8(xml, {"lang00", "code"}), "ja");
   EXPECT_EQ(ReadUtf8(xml, {"Brand"}, u"d"), "d");  // names are case-sensitive
   EXPECT_EQ(ReadUtf8(xml, {"brand", nullptr}, u"d"), "d");
+}
+
+TEST(XmlQuery, FirstCompleteMatchInListOrderWinsAtEveryDepth) {
+  zrXml xml;
+  // In list order (the reverse of the file's): the third <a>, then the second with its <b>s
+  // reversed, then the first.
+  ASSERT_TRUE(Load(xml,
+                   "<document><a><b><c>early</c></b></a>"
+                   "<a><b><c>middle</c><d>d</d></b><b><x>inner</x></b></a>"
+                   "<a><b><x>late</x></b></a></document>"));
+  // The third <a> matches two names and fails at the third; the search falls through to a
+  // later branch, and not to the earliest in the file.
+  EXPECT_EQ(ReadUtf8(xml, {"a", "b", "c"}), "middle");
+  EXPECT_EQ(ReadUtf8(xml, {"a", "b", "d"}), "d");
+  EXPECT_EQ(ReadUtf8(xml, {"a", "b", "x"}), "late");
+  EXPECT_EQ(ReadUtf8(xml, {"a", "b", "c", "z"}, u"none"), "none");
+  EXPECT_EQ(ReadUtf8(xml, {"b", "c"}, u"none"), "none");  // a path is not matched as a suffix
+}
+
+TEST(XmlQuery, OnlyTheTopLevelDocumentIsEntered) {
+  zrXml xml;
+  ASSERT_TRUE(Load(xml,
+                   "<document><document><brand>inner</brand></document>"
+                   "<brand>outer</brand></document>"));
+  EXPECT_EQ(ReadUtf8(xml, {"brand"}), "outer");
+  EXPECT_EQ(ReadUtf8(xml, {"document", "brand"}), "inner");
+  EXPECT_EQ(ReadUtf8(xml, {"document", "document", "brand"}, u"none"), "none");
+
+  ASSERT_TRUE(Load(xml, "<document>text</document>"));
+  EXPECT_EQ(ReadUtf8(xml, {"document"}, u"none"), "none");
+}
+
+TEST(XmlQuery, ManyEquallyNamedSiblingsAreQueriedQuickly) {
+  // Only the first <i> in the file has a <w>: a search that tried every sibling per query
+  // took tens of seconds here.
+  constexpr int kSiblings = 50000;
+  std::string body = "<document><i><w>7</w></i>";
+  for (int n = 1; n < kSiblings; ++n) body += "<i><v>" + std::to_string(n) + "</v></i>";
+  zrXml xml;
+  ASSERT_TRUE(Load(xml, body + "</document>"));
+
+  const auto start = std::chrono::steady_clock::now();
+  int found = 0;
+  for (int n = 0; n < kSiblings; ++n) found += xml.ReadInt(0, {"i", "w"}) == 7;
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  EXPECT_LT(elapsed.count(), 5.0);  // seconds
+  EXPECT_EQ(found, kSiblings);
+  EXPECT_EQ(xml.ReadInt(0, {"i", "v"}), kSiblings - 1);
 }
 
 TEST(XmlQuery, ReadStringConvertsAndIsBounded) {
@@ -145,6 +194,20 @@ TEST(XmlEnumeration, FindChildrenAndNextChild) {
   EXPECT_EQ(empty.NextChild(cursor, name), 0);
 }
 
+TEST(XmlEnumeration, FindChildrenListsTheFirstMatchingEntryOnly) {
+  zrXml xml;
+  ASSERT_TRUE(Load(xml,
+                   "<document><s><k>1</k></s><s></s>"
+                   "<a><b><c></c><d></d></b></a><a><b><x></x></b></a></document>"));
+  int found = 0;
+  // The later <s> is childless: its children are not taken from the earlier one.
+  EXPECT_TRUE(Enumerate(xml, {"s"}, &found).empty());
+  EXPECT_EQ(found, 0);
+  EXPECT_EQ(ReadUtf8(xml, {"s", "k"}), "1");
+  EXPECT_EQ(Enumerate(xml, {"a/b"}, &found), (std::list<std::string>{"x"}));
+  EXPECT_EQ(Enumerate(xml, {"a", "b"}, &found), (std::list<std::string>{"x"}));
+}
+
 TEST(XmlLoad, FileLoadsWithTraces) {
   zrtest::TempDir dir;
   dir.WriteFile("updateinfo.xml", kDeclaration +
@@ -170,7 +233,8 @@ TEST(XmlLoad, FailuresLeaveAnEmptyDocument) {
   const std::u16string missing = dir.WidePathOf("missing.xml");
   EXPECT_EQ(xml.LoadFile(missing.c_str()), 0);
   EXPECT_EQ(xml.GetStatus(), 1);
-  EXPECT_EQ(xml.GetStatusMessage(), "ファイル " + zrtest::Utf8(missing) + " のオープンに失敗しました。");
+  EXPECT_EQ(xml.GetStatusMessage(),
+            "ファイル " + zrtest::Utf8(missing) + " のオープンに失敗しました。");
   EXPECT_TRUE(traces.Contains("zrXml : File open error " + zrtest::Utf8(missing)));
   EXPECT_EQ(xml.ReadInt(9, {"a"}), 9);  // the earlier document is gone
 
