@@ -101,6 +101,22 @@ TEST_F(InstallTargetTest, FindsTheFolderNamedInTheRecord) {
   EXPECT_EQ(Folder(), " C:\\A &amp; B\r\n");
 }
 
+// The package names the record's folder; climbing out of the common folder must stay on the
+// drive, as on Windows, and never reach the files around the prefix.
+TEST_F(InstallTargetTest, RecordPathStaysOnTheDrive) {
+  // Beside the prefix: reached by "..\..\..\record" only if ".." left drive C.
+  const std::string beside = prefix_.Path() + "/../record";
+  mkdir(beside.c_str(), 0777);
+  WriteBytes(beside + "/Title.xml", "<path>C:\\Escaped</path>");
+  EXPECT_EQ(FindInstallFolder(u"..\\..\\..\\record", u"Title"), 0);
+  EXPECT_EQ(FindInstallFolder(u"..\\..\\..\\..\\..\\..\\..\\..\\record", u"Title"), 0);
+  // What lies on the drive is found however many steps climb to its root.
+  mkdir(prefix_.DriveC("record").c_str(), 0777);
+  WriteBytes(prefix_.DriveC("record/Title.xml"), "<path>C:\\OnTheDrive</path>");
+  ASSERT_EQ(FindInstallFolder(u"..\\..\\..\\record", u"Title"), 1);
+  EXPECT_EQ(Folder(), "C:\\OnTheDrive");
+}
+
 TEST_F(InstallTargetTest, RecordWithoutBothTagsIsNoInstallation) {
   EXPECT_EQ(FindInstallFolder(u"Maker", u"Title"), 0) << "no record";
   WriteRecord("<path>C:\\Game");
