@@ -253,67 +253,48 @@ struct Integer {
 
 static_assert(sizeof(intmax_t) <= sizeof(long long), "%j values are read as long long");
 
-Integer TakeSigned(Length length, va_list& args) {
-  long long value;
+// The argument of an integer directive, by its length, with the sign taken apart.
+template <bool kSigned>
+Integer TakeInteger(Length length, va_list& args) {
+  using Int = std::conditional_t<kSigned, int, unsigned>;
+  using Char = std::conditional_t<kSigned, signed char, unsigned char>;
+  using Short = std::conditional_t<kSigned, short, unsigned short>;
+  using Long = std::conditional_t<kSigned, long, unsigned long>;
+  using LongLong = std::conditional_t<kSigned, long long, unsigned long long>;
+  using Size = std::conditional_t<kSigned, ptrdiff_t, size_t>;
+  using Max = std::conditional_t<kSigned, intmax_t, uintmax_t>;
+  LongLong value;
   switch (length) {
     case Length::kChar:
-      value = static_cast<signed char>(va_arg(args, int));
+      value = static_cast<Char>(va_arg(args, Int));
       break;
     case Length::kShort:
-      value = static_cast<short>(va_arg(args, int));
+      value = static_cast<Short>(va_arg(args, Int));
       break;
     case Length::kLong:
-      value = va_arg(args, long);
+      value = va_arg(args, Long);
       break;
     case Length::kLongLong:
     case Length::kInt64:
-      value = va_arg(args, long long);
+      value = va_arg(args, LongLong);
       break;
     case Length::kPointer:
     case Length::kSize:
     case Length::kPtrdiff:
-      value = va_arg(args, ptrdiff_t);
+      value = va_arg(args, Size);
       break;
     case Length::kMax:
-      value = va_arg(args, intmax_t);
+      value = va_arg(args, Max);
       break;
     default:
-      value = va_arg(args, int);
+      value = va_arg(args, Int);
       break;  // none, I32
   }
   const auto bits = static_cast<unsigned long long>(value);
-  return {value < 0 ? 0 - bits : bits, value < 0};
-}
-
-Integer TakeUnsigned(Length length, va_list& args) {
-  unsigned long long value;
-  switch (length) {
-    case Length::kChar:
-      value = static_cast<unsigned char>(va_arg(args, unsigned));
-      break;
-    case Length::kShort:
-      value = static_cast<unsigned short>(va_arg(args, unsigned));
-      break;
-    case Length::kLong:
-      value = va_arg(args, unsigned long);
-      break;
-    case Length::kLongLong:
-    case Length::kInt64:
-      value = va_arg(args, unsigned long long);
-      break;
-    case Length::kPointer:
-    case Length::kSize:
-    case Length::kPtrdiff:
-      value = va_arg(args, size_t);
-      break;
-    case Length::kMax:
-      value = va_arg(args, uintmax_t);
-      break;
-    default:
-      value = va_arg(args, unsigned);
-      break;  // none, I32
+  if constexpr (kSigned) {
+    if (value < 0) return {0 - bits, true};
   }
-  return {value, false};
+  return {bits, false};
 }
 
 std::u16string WidenAscii(std::string_view text) {
@@ -430,10 +411,10 @@ void PutConversion(WideWriter& writer, Directive d, Kind kind, va_list& args) {
   TakeWidthAndPrecision(d, args);
   switch (kind) {
     case Kind::kSigned:
-      PutInteger(writer, d, true, TakeSigned(d.length, args));
+      PutInteger(writer, d, true, TakeInteger<true>(d.length, args));
       break;
     case Kind::kUnsigned:
-      PutInteger(writer, d, false, TakeUnsigned(d.length, args));
+      PutInteger(writer, d, false, TakeInteger<false>(d.length, args));
       break;
     case Kind::kPointer:
       PutPointer(writer, d, va_arg(args, const void*));
