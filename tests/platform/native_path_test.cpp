@@ -60,6 +60,11 @@ TEST(NativePathTest, CaseIsFoldedForEveryLetterNotOnlyAscii) {
   EXPECT_EQ(NativePath(dir.WidePathOf("CAFÉ").c_str()), root + "Café");
   EXPECT_EQ(NativePath(dir.WidePathOf("σοφία").c_str()), root + "ΣΟΦΊΑ");
   EXPECT_EQ(NativePath(dir.WidePathOf("üNÏ").c_str()), root + "Ünï");
+  mkdir(dir.PathOf("x\U0001F600").c_str(), 0777);
+  EXPECT_EQ(NativePath((dir.WidePath() + u"/X\U0001F600").c_str()), root + "x\U0001F600");
+  // A name that is no UTF-8 matches only as written, not as the replacement character.
+  mkdir(dir.PathOf("\xFF").c_str(), 0777);
+  EXPECT_EQ(NativePath(dir.WidePathOf("\uFFFD").c_str()), root + "\uFFFD");
   // Letters Windows does not fold stay apart: title-case dz, the long s.
   EXPECT_EQ(NativePath(dir.WidePathOf("ǅ").c_str()), root + "ǅ");
   EXPECT_EQ(NativePath(dir.WidePathOf("S").c_str()), root + "S");

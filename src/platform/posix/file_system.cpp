@@ -69,15 +69,6 @@ int OpenRetrying(const std::string& native, int flags) {
   return fd;
 }
 
-// What Windows refuses before it opens anything: a folder, writing to a read-only file, and here
-// also what is neither a file nor a folder (a FIFO or a device, which opening could act on).
-// Creating a new file is refused later, because the name exists.
-bool RefusedBeforeOpening(const std::string& native, bool writes, uint32_t disposition) {
-  struct stat info;
-  if (disposition == kCreateNew || stat(native.c_str(), &info) != 0) return false;
-  return !S_ISREG(info.st_mode) || (writes && (info.st_mode & S_IWUSR) == 0);
-}
-
 // Opens by disposition; `existed` says whether the file was there before.
 int OpenByDisposition(const std::string& native, int accessFlags, uint32_t disposition,
                       bool* existed) {
@@ -126,10 +117,6 @@ FileHandle OpenFile(const char16_t* path, uint32_t access, uint32_t share, uint3
   }
   const std::string native = NativePath(path);
   if (native.empty()) return kInvalidFileHandle;
-  if (RefusedBeforeOpening(native, writes, disposition)) {
-    SetLastError(kErrorAccessDenied);
-    return kInvalidFileHandle;
-  }
 
   Lock lock = Lock::kNone;
   if (reads || writes) lock = (share & kShareRead) && !writes ? Lock::kShared : Lock::kExclusive;
@@ -151,9 +138,11 @@ FileHandle OpenFile(const char16_t* path, uint32_t access, uint32_t share, uint3
     return kInvalidFileHandle;
   }
 
-  // Checked again on what was opened, in case the name changed hands meanwhile.
+  // Refused whoever asks, as on Windows, and before anything is truncated: a folder, writing to
+  // a read-only file, and here also what is neither file nor folder (a FIFO, a device).
   struct stat info;
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      (writes && existed && (info.st_mode & S_IWUSR) == 0)) {
     close(fd);
     SetLastError(kErrorAccessDenied);
     return kInvalidFileHandle;

@@ -20,22 +20,78 @@ namespace {
 
 thread_local uint32_t lastError = 0;
 
+// The next UTF-16 unit of a UTF-8 name, in order; false at the end or at bytes that are not
+// well-formed UTF-8 (such a name matches only as written). Decoded here, without a converter,
+// because every entry of a folder is compared.
+class Utf16Units {
+ public:
+  explicit Utf16Units(const char* text) : p_(reinterpret_cast<const unsigned char*>(text)) {}
+
+  // Whether every byte was read (not stopped at a malformed one).
+  bool AtEnd() const { return *p_ == 0 && low_ == 0; }
+
+  bool Next(char16_t& unit) {
+    if (low_) {
+      unit = low_;
+      low_ = 0;
+      return true;
+    }
+    const unsigned lead = *p_;
+    if (lead == 0) return false;
+    const int length = lead < 0x80   ? 1
+                       : lead < 0xC2 ? 0
+                       : lead < 0xE0 ? 2
+                       : lead < 0xF0 ? 3
+                       : lead < 0xF5 ? 4
+                                     : 0;
+    if (length == 0) return false;
+    uint32_t code = length == 1 ? lead : lead & (0x3F >> (length - 1));
+    for (int i = 1; i < length; ++i) {
+      if ((p_[i] & 0xC0) != 0x80) return false;
+      code = (code << 6) | (p_[i] & 0x3F);
+    }
+    static constexpr uint32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    p_ += length;
+    if (code < 0x10000) {
+      unit = static_cast<char16_t>(code);
+    } else {
+      unit = static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
+      low_ = static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));
+    }
+    return true;
+  }
+
+ private:
+  const unsigned char* p_;
+  char16_t low_ = 0;
+};
+
+// Whether the UTF-8 name equals `upper` (already upper-cased) without regard to case.
+bool EqualIgnoringCase(const char* name, const std::u16string& upper) {
+  Utf16Units units(name);
+  char16_t unit;
+  size_t i = 0;
+  for (; units.Next(unit); ++i) {
+    if (i == upper.size() || UpperCase(unit) != upper[i]) return false;
+  }
+  return i == upper.size() && units.AtEnd();
+}
+
 // The entry of `folder` whose name equals `name` without regard to case, as Windows folds it;
 // the smallest such name when there are several, "" when there is none.
 std::string FindEntryIgnoringCase(const std::string& folder, const std::u16string& name) {
-  std::u16string wanted = name;
-  for (char16_t& unit : wanted) unit = UpperCase(unit);
+  std::u16string upper = name;
+  for (char16_t& unit : upper) unit = UpperCase(unit);
   std::string found;
   DIR* directory = opendir(folder.empty() ? "." : folder.c_str());
   if (!directory) return found;
   while (const dirent* entry = readdir(directory)) {
-    std::u16string candidate = Utf8ToUtf16(entry->d_name);
-    if (candidate.size() != wanted.size()) continue;
-    bool equal = true;
-    for (size_t i = 0; i < wanted.size() && equal; ++i) {
-      equal = UpperCase(candidate[i]) == wanted[i];
+    if (EqualIgnoringCase(entry->d_name, upper) && (found.empty() || found > entry->d_name)) {
+      found = entry->d_name;
     }
-    if (equal && (found.empty() || found > entry->d_name)) found = entry->d_name;
   }
   closedir(directory);
   return found;
