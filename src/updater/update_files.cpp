@@ -149,7 +149,10 @@ bool CollectLink(const Walk& walk, const std::u16string& base, const std::u16str
   const std::u16string target = FinalPath(relative);
   if (target.empty()) return Refuse(relative, kLinkToNothing);
   if (!IsWithin(target, walk.dataFolder)) return Refuse(relative, kLinkOutside);
-  if (!folder) return true;
+  if (!folder) {
+    AddFile(relative, walk.observer);
+    return true;
+  }
   if (IsWithin(FinalPath(base), target)) return Refuse(relative, kLinkLoop);
   if (throughLink) return Refuse(relative, kLinkInLinkedFolder);
   return CollectFolder(walk, relative, true);
@@ -177,7 +180,6 @@ bool CollectFolder(const Walk& walk, const std::u16string& base, bool throughLin
       usable = Refuse(relative, kNoFile);
     } else if (entry.attributes & platform::kAttributeReparsePoint) {
       usable = CollectLink(walk, base, relative, throughLink, folder);
-      if (usable && !folder) AddFile(relative, walk.observer);
     } else if (folder) {
       usable = CollectFolder(walk, relative, throughLink);
     } else {
