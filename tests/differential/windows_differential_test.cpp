@@ -3,7 +3,6 @@
 // Needs wine and a prepared prefix named by ZR_WINE_PREFIX (scripts/test.sh makes one); the
 // seed of the random inputs is printed and can be fixed with ZR_DIFFERENTIAL_SEED.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -28,6 +27,12 @@ namespace {
 using zrtest::Utf8;
 using zrtest::Wide;
 
+#ifdef ZR_WINDOWS_ORACLE
+constexpr char kOracle[] = ZR_WINDOWS_ORACLE;
+#else
+constexpr char kOracle[] = "";  // no mingw-w64 compiler: not built
+#endif
+
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
   std::string part;
@@ -36,16 +41,21 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
+// Reports the first twenty differences in full and counts them all.
+void NoteDifference(size_t& differences, const std::string& what, const std::string& windows,
+                    const std::string& ours) {
+  if (++differences <= 20) {
+    ADD_FAILURE() << what << "\n  Windows: " << windows << "\n  ours:    " << ours;
+  }
+}
+
 class WindowsDifferential : public ::testing::Test {
  protected:
   void SetUp() override {
     const char* prefix = std::getenv("ZR_WINE_PREFIX");
-#ifndef ZR_WINDOWS_ORACLE
-    GTEST_SKIP() << "no mingw-w64 compiler: the Windows helper was not built";
-#else
+    if (!*kOracle) GTEST_SKIP() << "no mingw-w64 compiler: the Windows helper was not built";
     if (!prefix || !*prefix) GTEST_SKIP() << "ZR_WINE_PREFIX names no Wine prefix";
     if (zrtest::RunCommand("command -v wine").status != 0) GTEST_SKIP() << "no wine";
-#endif
     prefix_ = prefix;
     const char* fixed = std::getenv("ZR_DIFFERENTIAL_SEED");
     seed_ =
@@ -64,14 +74,12 @@ class WindowsDifferential : public ::testing::Test {
       for (const std::string& question : questions) text += question + "\n";
       return text;
     }();
-#ifdef ZR_WINDOWS_ORACLE
     // In a subshell: RunCommand gives the whole line an empty input of its own.
     const std::string command = "(cd '" + folder + "' && WINEPREFIX='" + prefix_ +
                                 "' WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=' wine " +
-                                ZR_WINDOWS_ORACLE + " < " + scratch.PathOf("questions") + " > " +
+                                kOracle + " < " + scratch.PathOf("questions") + " > " +
                                 scratch.PathOf("answers") + ")";
     EXPECT_EQ(zrtest::RunCommand(command).status, 0) << command;
-#endif
     std::vector<std::string> answers = Split(scratch.ReadFile("answers"), '\n');
     for (std::string& answer : answers) {
       if (!answer.empty() && answer.back() == '\r') answer.pop_back();
@@ -81,9 +89,7 @@ class WindowsDifferential : public ::testing::Test {
     return answers;
   }
 
-  size_t Pick(size_t count) {
-    return std::uniform_int_distribution<size_t>(0, count - 1)(random_);
-  }
+  size_t Pick(size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(random_); }
 
   std::string prefix_;
   unsigned seed_ = 0;
@@ -95,10 +101,12 @@ TEST_F(WindowsDifferential, UpperCaseOfEveryUnit) {
   ASSERT_EQ(windows.size(), 0x10001u);
   size_t differences = 0;
   for (unsigned unit = 0; unit < 0x10000; ++unit) {
-    const unsigned expected = std::stoul(windows[unit + 1], nullptr, 16);
-    const unsigned ours = platform::UpperCase(static_cast<char16_t>(unit));
-    if (ours != expected && ++differences <= 20) {
-      ADD_FAILURE() << std::hex << "U+" << unit << ": Windows " << expected << ", ours " << ours;
+    char ours[8];
+    std::snprintf(ours, sizeof ours, "%04x", platform::UpperCase(static_cast<char16_t>(unit)));
+    if (windows[unit + 1] != ours) {
+      char what[32];
+      std::snprintf(what, sizeof what, "upper case of U+%04X", unit);
+      NoteDifference(differences, what, windows[unit + 1], ours);
     }
   }
   EXPECT_EQ(differences, 0u);
@@ -146,9 +154,7 @@ TEST_F(WindowsDifferential, FullPaths) {
     char16_t out[1024];
     const size_t length = platform::GetFullPath(Wide(paths[i]).c_str(), out, 1024);
     const std::string ours = length ? "ok\t" + Utf8(std::u16string(out, length)) : "err";
-    if (ours != windows[i] && ++differences <= 20) {
-      ADD_FAILURE() << paths[i] << "\n  Windows: " << windows[i] << "\n  ours:    " << ours;
-    }
+    if (ours != windows[i]) NoteDifference(differences, paths[i], windows[i], ours);
   }
   EXPECT_EQ(differences, 0u);
 }
@@ -161,6 +167,7 @@ class Tree {
   struct Entry {
     std::string path;                    // as made, below the tree
     std::vector<std::string> spellings;  // of its last name, the made one first
+    std::string link = "";               // for a link: what it names, below the tree
   };
 
   explicit Tree(const std::string& prefix)
@@ -168,10 +175,8 @@ class Tree {
     std::filesystem::remove_all(root_);
     for (const Entry& entry : Entries()) {
       const std::filesystem::path path = root_ + "/" + entry.path;
-      if (entry.path == "Data/Docs") {
-        std::filesystem::create_directory_symlink(root_ + "/Outside/Docs", path);
-      } else if (entry.path == "Data/Top.lnk") {
-        std::filesystem::create_symlink("../top.bin", path);
+      if (!entry.link.empty()) {
+        std::filesystem::create_symlink(root_ + "/" + entry.link, path);
       } else if (path.filename().string().find('.') == std::string::npos) {
         std::filesystem::create_directories(path);
       } else {
@@ -200,8 +205,8 @@ class Tree {
         {"Data/Voice", {"Voice", "voice"}},
         {"Data/Voice/Ünï.ogg", {"Ünï.ogg", "üNÏ.OGG", "ÜNÏ.ogg"}},
         {"Data/Voice/ΣΟΦΊΑ.txt", {"ΣΟΦΊΑ.txt", "σοφία.TXT"}},
-        {"Data/Docs", {"Docs", "DOCS"}},
-        {"Data/Top.lnk", {"Top.lnk", "top.LNK"}},
+        {"Data/Docs", {"Docs", "DOCS"}, "Outside/Docs"},
+        {"Data/Top.lnk", {"Top.lnk", "top.LNK"}, "top.bin"},
         {"データ", {"データ"}},
         {"データ/Café.TXT", {"Café.TXT", "CAFÉ.txt", "café.txt"}},
         {"top.bin", {"top.bin", "TOP.BIN"}},
@@ -209,23 +214,26 @@ class Tree {
     return entries;
   }
 
+  // The entries directly in `folder` ("" for the tree itself), through a link to a folder too.
+  static std::vector<const Entry*> Children(const std::string& folder) {
+    std::string inside = folder;
+    for (const Entry& entry : Entries()) {
+      if (entry.path == folder && !entry.link.empty()) inside = entry.link;
+    }
+    std::vector<const Entry*> children;
+    for (const Entry& entry : Entries()) {
+      const size_t slash = entry.path.rfind('/');
+      if ((slash == std::string::npos ? "" : entry.path.substr(0, slash)) == inside) {
+        children.push_back(&entry);
+      }
+    }
+    return children;
+  }
+
  private:
   std::string name_;
   std::string root_;
 };
-
-// The entries directly in `folder` ("" for the tree itself); a link to a folder holds what its
-// target holds.
-std::vector<const Tree::Entry*> Children(const std::string& folder) {
-  const std::string inside = folder == "Data/Docs" ? "Outside/Docs" : folder;
-  std::vector<const Tree::Entry*> children;
-  for (const Tree::Entry& entry : Tree::Entries()) {
-    const size_t slash = entry.path.rfind('/');
-    const std::string parent = slash == std::string::npos ? "" : entry.path.substr(0, slash);
-    if (parent == inside) children.push_back(&entry);
-  }
-  return children;
-}
 
 // What a file read through our layer holds, in hex, or the error; in the helper's form.
 std::string ReadOurs(const std::u16string& path) {
@@ -257,7 +265,7 @@ TEST_F(WindowsDifferential, FilesAPathReaches) {
     std::string folder;  // where the walk is, as the text names it
     for (size_t steps = 1 + Pick(5); steps > 0; --steps) {
       std::string name;
-      const std::vector<const Tree::Entry*> children = Children(folder);
+      const std::vector<const Tree::Entry*> children = Tree::Children(folder);
       if (Pick(4) == 0 || children.empty()) {
         name = detours[Pick(std::size(detours))];
         if (name == "..") {
@@ -288,11 +296,8 @@ TEST_F(WindowsDifferential, FilesAPathReaches) {
   size_t found = 0;
   for (size_t i = 0; i < paths.size(); ++i) {
     const std::string ours = ReadOurs(Wide(paths[i]));
-    const std::string& theirs = windows[i];
-    found += theirs.rfind("ok", 0) == 0;
-    if (ours != theirs && ++differences <= 20) {
-      ADD_FAILURE() << paths[i] << "\n  Windows: " << windows[i] << "\n  ours:    " << ours;
-    }
+    found += windows[i].rfind("ok", 0) == 0;
+    if (ours != windows[i]) NoteDifference(differences, paths[i], windows[i], ours);
   }
   ASSERT_EQ(chdir(previous), 0);
   EXPECT_EQ(differences, 0u);
