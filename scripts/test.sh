@@ -8,7 +8,6 @@ scripts/setup.sh
 
 jobs=$(nproc)
 fuzz_seconds=${ZR_FUZZ_SECONDS:-15}
-# The differential tests compare the Linux layer with a Windows program run under Wine.
 ZR_WINE_PREFIX=$(scripts/wine-prefix.sh)
 export ZR_WINE_PREFIX
 
