@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/message_box.h"
-#include "updater/file_version.h"
+#include "file/file_version.h"
 
 // Paths relative to "data" (and to the game folder), in the order they were met.
 extern std::vector<std::u16string> UpdateFileList;

@@ -4,7 +4,7 @@
 
 #include "commands.h"
 #include "json_writer.h"
-#include "updater/file_version.h"
+#include "file/file_version.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "updater/file_version.h"
+#include "file/file_version.h"
 
 #include <algorithm>
 #include <iterator>

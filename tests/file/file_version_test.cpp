@@ -1,6 +1,6 @@
 // File versions: the FileVersion text parse, the comparison, and whole records read from built
 // libraries.
-#include "updater/file_version.h"
+#include "file/file_version.h"
 
 #include <gtest/gtest.h>
 
