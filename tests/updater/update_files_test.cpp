@@ -234,7 +234,11 @@ TEST_F(UpdateFilesTest, LinksThatLeaveLoopOrLeadNowhereAreRefused) {
             prefix + "sub\\up\": it is a link to a folder that holds it.");
   EXPECT_EQ(Refusal([](const auto& d) { Link(d, "/etc", "etc"); }),
             prefix + "etc\": it is a link that leads outside the \"data\" folder.");
-  EXPECT_EQ(Refusal([](const auto& d) { Link(d, "../../x", "sub/out"); }),
+  // Beside the data folder, under a name nothing else uses.
+  EXPECT_EQ(Refusal([](const auto& d) {
+              const std::string beside = std::filesystem::path(d.Path()).filename().string();
+              Link(d, "../../" + beside + ".absent", "sub/out");
+            }),
             prefix + "sub\\out\": it is a link whose target does not exist.");
   EXPECT_EQ(Refusal([](const auto& d) { Link(d, "missing", "dangling"); }),
             prefix + "dangling\": it is a link whose target does not exist.");
