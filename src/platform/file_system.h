@@ -36,6 +36,14 @@ constexpr uint32_t kAttributeNormal = 0x80;
 constexpr uint32_t kAttributeReparsePoint = 0x400;  // a symbolic link
 constexpr uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
+// Flags that OpenFile takes together with the attributes.
+constexpr uint32_t kFlagSequentialScan = 0x08000000u;  // read or written front to back
+// Reads bypass the system cache. Each read must then ask for a whole number of sectors, into
+// page-aligned memory, at a position that is a whole number of sectors (GetVolumeSectorSize).
+// On posix this is O_DIRECT where the file system offers it; where it does not, or where it
+// refuses a read as misaligned, the file is read through the cache instead.
+constexpr uint32_t kFlagNoBuffering = 0x20000000u;
+
 // Error numbers reported by LastError().
 constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kErrorPathNotFound = 3;
@@ -70,6 +78,26 @@ bool WriteFile(FileHandle handle, const void* buffer, uint32_t count, uint32_t* 
 int64_t SeekFile(FileHandle handle, int64_t position);
 // Size of the open file, or -1.
 int64_t GetFileSize(FileHandle handle);
+
+// A file's times, in 100-nanosecond units since 1601-01-01 (UTC).
+struct FileTimes {
+  uint64_t creation;
+  uint64_t lastAccess;
+  uint64_t lastWrite;
+};
+bool GetFileTimes(FileHandle handle, FileTimes* times);
+// Sets the times of the file or folder at `path`. posix files have no creation time: it is
+// ignored there.
+bool SetFileTimes(const char16_t* path, const FileTimes& times);
+
+// Puts the file `source` in the place of `destination`, replacing a file there, in one step: a
+// reader sees either the old file or the new one.
+bool ReplaceFile(const char16_t* source, const char16_t* destination);
+
+// Bytes per sector of the volume holding `fullPath` for reading it with kFlagNoBuffering, or 0
+// when that volume cannot be read so (Windows asks the volume of the path's root; posix asks the
+// file system of the path itself for its direct-I/O alignment).
+uint32_t GetVolumeSectorSize(const char16_t* fullPath);
 
 // Attributes of a file or folder; kInvalidAttributes when absent. The posix layer synthesises
 // them from the mode: a folder is 0x10, read-only (0x01) is an owner write bit that is clear, and

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/error_text.h"
 #include "platform_test_support.h"
 
 namespace {
@@ -318,6 +319,62 @@ TEST(FileSystemTest, FinalPathsFollowEveryLink) {
   EXPECT_EQ(LastError(), kErrorFileNotFound);
   char16_t small[4];
   EXPECT_EQ(GetFinalPath(dir.WidePathOf("real").c_str(), small, 4), 0u);
+}
+
+TEST(FileSystemTest, ReplacingRefusesWhatWindowsRefuses) {
+  TempDir dir;
+  dir.WriteFile("new.txt", "new");
+  dir.WriteFile("ro.txt", "old");
+  dir.WriteFile("open.txt", "old");
+  chmod(dir.PathOf("ro.txt").c_str(), 0444);
+  const std::u16string fresh = dir.WidePathOf("new.txt");
+  EXPECT_FALSE(ReplaceFile(fresh.c_str(), dir.WidePathOf("ro.txt").c_str()));
+  EXPECT_EQ(LastError(), kErrorAccessDenied);
+  const FileHandle held = Open(dir.WidePathOf("open.txt"), kGenericRead, kOpenExisting);
+  EXPECT_FALSE(ReplaceFile(fresh.c_str(), dir.WidePathOf("open.txt").c_str()));
+  EXPECT_EQ(LastError(), kErrorSharingViolation);
+  CloseFile(held);
+  EXPECT_FALSE(ReplaceFile(dir.WidePathOf("absent").c_str(), dir.WidePathOf("x").c_str()));
+  EXPECT_EQ(LastError(), kErrorFileNotFound);
+  EXPECT_EQ(dir.ReadFile("ro.txt") + dir.ReadFile("open.txt"), "oldold");
+
+  EXPECT_TRUE(ReplaceFile(fresh.c_str(), dir.WidePathOf("open.txt").c_str()));
+  EXPECT_EQ(dir.ReadFile("open.txt"), "new");
+  EXPECT_EQ(GetFileAttributes(fresh.c_str()), kInvalidAttributes);
+}
+
+// Reading past the cache needs whole sectors into aligned memory; a read that breaks the rule is
+// made through the cache instead of failing.
+TEST(FileSystemTest, UncachedReadsFallBackWhenMisaligned) {
+  TempDir dir;
+  std::string bytes(10000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+  dir.WriteFile("data.bin", bytes);
+  const FileHandle file = OpenFile(dir.WidePathOf("data.bin").c_str(), kGenericRead, kShareRead,
+                                   kOpenExisting, kFlagNoBuffering | kFlagSequentialScan);
+  ASSERT_NE(file, kInvalidFileHandle);
+  std::vector<char> buffer(20000);
+  uint32_t done = 0;
+  ASSERT_TRUE(ReadFile(file, buffer.data() + 3, 1000, &done));  // misaligned memory and length
+  EXPECT_EQ(done, 1000u);
+  ASSERT_TRUE(ReadFile(file, buffer.data() + 3 + 1000, 16384, &done));
+  EXPECT_EQ(done, 9000u);
+  EXPECT_EQ(std::string(buffer.data() + 3, 10000), bytes);
+  CloseFile(file);
+}
+
+TEST(FileSystemTest, ErrorTextsTellTheReason) {
+  const auto text = [](uint32_t error) {
+    char16_t out[64];
+    ErrorText(error, out, 64);
+    return zrtest::Utf8(out);
+  };
+  EXPECT_EQ(OpenError(u"/nonexistent-folder/x", kGenericRead, kOpenExisting), kErrorPathNotFound);
+  EXPECT_EQ(text(LastError()), "No such file or directory");
+  EXPECT_EQ(text(kErrorAccessDenied), "Permission denied");
+  char16_t tiny[5];
+  EXPECT_EQ(ErrorText(kErrorAccessDenied, tiny, 5), 4u);  // cut at the capacity
+  EXPECT_EQ(zrtest::Utf8(tiny), "Perm");
 }
 
 }  // namespace

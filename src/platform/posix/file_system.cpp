@@ -18,7 +18,7 @@ namespace platform {
 namespace {
 
 void SetErrnoError() {
-  SetLastError(ErrorFromErrno(errno));
+  SetLastErrorFromErrno(errno);
 }
 
 // A read or write on a descriptor not open for it is "access denied" on Windows.
@@ -100,11 +100,27 @@ int OpenByDisposition(const std::string& native, int accessFlags, uint32_t dispo
   }
 }
 
+// Without buffering: O_DIRECT, which a file system without direct I/O refuses (the file is then
+// read through the cache).
+void ApplyAccessHints(int fd, uint32_t flags) {
+  if (flags & kFlagSequentialScan) posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  if (flags & kFlagNoBuffering) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_DIRECT);
+}
+
+// A direct read that the file system refuses as misaligned is made again through the cache,
+// and so is every later read of the handle.
+bool LeaveDirectReading(int fd) {
+  const int flags = fcntl(fd, F_GETFL);
+  return errno == EINVAL && flags != -1 && (flags & O_DIRECT) &&
+         fcntl(fd, F_SETFL, flags & ~O_DIRECT) == 0;
+}
+
 }  // namespace
 
-// The attributes of a new file have no counterpart here but read-only, which is never asked.
+// The attributes of a new file have no counterpart here but read-only, which is never asked; of
+// the flags, sequential scan and no buffering are hints that the file system may decline.
 FileHandle OpenFile(const char16_t* path, uint32_t access, uint32_t share, uint32_t disposition,
-                    uint32_t /*attributes*/) {
+                    uint32_t attributes) {
   if (disposition < kCreateNew || disposition > kTruncateExisting) {
     SetLastError(kErrorInvalidParameter);
     return kInvalidFileHandle;
@@ -159,6 +175,7 @@ FileHandle OpenFile(const char16_t* path, uint32_t access, uint32_t share, uint3
     close(fd);
     return kInvalidFileHandle;
   }
+  ApplyAccessHints(fd, attributes);
   const bool reportsExisting =
       existed && (disposition == kCreateAlways || disposition == kOpenAlways);
   SetLastError(reportsExisting ? kErrorAlreadyExists : 0);
@@ -189,13 +206,15 @@ bool ReadFile(FileHandle handle, void* buffer, uint32_t count, uint32_t* done) {
   while (total < count) {
     const ssize_t got = read(fd, static_cast<char*>(buffer) + total, count - total);
     if (got < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR || LeaveDirectReading(fd)) continue;
       SetTransferError(fd);
       if (done) *done = total;
       return false;
     }
     if (got == 0) break;
     total += static_cast<uint32_t>(got);
+    // A short direct read is the end of the file; asking again would be a misaligned read.
+    if (total < count && (fcntl(fd, F_GETFL) & O_DIRECT)) break;
   }
   if (done) *done = total;
   return true;
@@ -323,6 +342,31 @@ bool DeleteFile(const char16_t* path) {
   }
   if (unlink(native.c_str()) != 0) {
     SetMissingOrErrnoError(native);
+    return false;
+  }
+  return true;
+}
+
+// Windows refuses to replace a read-only file or one that is open (every open of this layer is
+// made without delete sharing); rename would take both.
+bool ReplaceFile(const char16_t* source, const char16_t* destination) {
+  std::string from;
+  struct stat info;
+  if (!StatPath(source, false, from, info)) return false;
+  const std::string to = NativePath(destination);
+  if (to.empty()) return false;
+  if (lstat(to.c_str(), &info) == 0) {
+    if (S_ISDIR(info.st_mode) || (S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0)) {
+      SetLastError(kErrorAccessDenied);
+      return false;
+    }
+    if (S_ISREG(info.st_mode) && IsHeldOpen(to)) {
+      SetLastError(kErrorSharingViolation);
+      return false;
+    }
+  }
+  if (rename(from.c_str(), to.c_str()) != 0) {
+    SetMissingOrErrnoError(to);
     return false;
   }
   return true;

@@ -19,6 +19,7 @@ namespace platform {
 namespace {
 
 thread_local uint32_t lastError = 0;
+thread_local int lastErrno = 0;  // the errno behind lastError, 0 when it came from elsewhere
 
 // The next UTF-16 unit of a UTF-8 name, in order; false at the end or at bytes that are not
 // well-formed UTF-8 (such a name matches only as written). Decoded here, without a converter,
@@ -232,6 +233,16 @@ std::string NativePath(const char16_t* path) {
 
 void SetLastError(uint32_t error) {
   lastError = error;
+  lastErrno = 0;
+}
+
+void SetLastErrorFromErrno(int error) {
+  lastError = ErrorFromErrno(error);
+  lastErrno = error;
+}
+
+int LastErrno() {
+  return lastErrno;
 }
 
 uint32_t LastError() {
@@ -318,7 +329,7 @@ void SetMissingOrErrnoError(const std::string& native) {
   } else if (errno == ENOTDIR && NamesFileAsFolder(native)) {
     SetLastError(kErrorInvalidName);
   } else {
-    SetLastError(ErrorFromErrno(errno));
+    SetLastErrorFromErrno(errno);
   }
 }
 

@@ -38,6 +38,10 @@ std::string NativePath(const char16_t* path);
 
 // Error reporting: every failing call of the layer sets the calling thread's error number.
 void SetLastError(uint32_t error);
+// Sets the mapped error and remembers `error` for the text of ErrorText.
+void SetLastErrorFromErrno(int error);
+// The errno behind the calling thread's last error, or 0 when it had none.
+int LastErrno();
 // The Windows error number for an errno value.
 uint32_t ErrorFromErrno(int error);
 // For a native path that does not exist: 3 (path not found) when its folder is missing too,

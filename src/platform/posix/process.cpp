@@ -32,7 +32,7 @@ void TerminateProcess(int exitCode) {
 size_t GetCurrentDirectory(char16_t* out, size_t capacity) {
   const std::u16string current = CurrentDirectory();
   if (current.empty()) {
-    SetLastError(ErrorFromErrno(errno));
+    SetLastErrorFromErrno(errno);
     return 0;
   }
   return CopyPathOut(current, out, capacity);
@@ -61,7 +61,7 @@ size_t GetFullPath(const char16_t* path, char16_t* out, size_t capacity) {
     return CopyPathOut(JoinFullPath(parts), out, capacity);
   const std::u16string current = CurrentDirectory();
   if (current.empty()) {
-    SetLastError(ErrorFromErrno(errno));
+    SetLastErrorFromErrno(errno);
     return 0;
   }
   const std::u16string joined = current + u"\\" + path;

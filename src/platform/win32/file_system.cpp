@@ -115,6 +115,66 @@ bool DeleteFile(const char16_t* path) {
   return ::DeleteFileW(W(path)) != FALSE;
 }
 
+namespace {
+
+uint64_t FromFileTime(const FILETIME& time) {
+  return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+FILETIME ToFileTime(uint64_t units) {
+  FILETIME time;
+  time.dwLowDateTime = static_cast<DWORD>(units);
+  time.dwHighDateTime = static_cast<DWORD>(units >> 32);
+  return time;
+}
+
+}  // namespace
+
+bool GetFileTimes(FileHandle handle, FileTimes* times) {
+  FILETIME creation, access, write;
+  if (!::GetFileTime(ToHandle(handle), &creation, &access, &write)) return false;
+  times->creation = FromFileTime(creation);
+  times->lastAccess = FromFileTime(access);
+  times->lastWrite = FromFileTime(write);
+  return true;
+}
+
+bool SetFileTimes(const char16_t* path, const FileTimes& times) {
+  HANDLE handle = ::CreateFileW(W(path), FILE_WRITE_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const FILETIME creation = ToFileTime(times.creation);
+  const FILETIME access = ToFileTime(times.lastAccess);
+  const FILETIME write = ToFileTime(times.lastWrite);
+  const BOOL ok = ::SetFileTime(handle, &creation, &access, &write);
+  const DWORD error = ::GetLastError();
+  ::CloseHandle(handle);
+  ::SetLastError(error);
+  return ok != FALSE;
+}
+
+bool ReplaceFile(const char16_t* source, const char16_t* destination) {
+  return ::MoveFileExW(W(source), W(destination), MOVEFILE_REPLACE_EXISTING) != FALSE;
+}
+
+// The volume is named by the path's root: its characters up to and including the first
+// backslash.
+uint32_t GetVolumeSectorSize(const char16_t* fullPath) {
+  wchar_t root[MAX_PATH];
+  size_t length = 0;
+  while (fullPath[length] && length + 2 < MAX_PATH) {
+    root[length] = fullPath[length];
+    if (fullPath[length++] == u'\\') break;
+  }
+  root[length] = 0;
+  DWORD sectorsPerCluster, bytesPerSector, freeClusters, clusters;
+  if (!::GetDiskFreeSpaceW(root, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+    return 0;
+  }
+  return bytesPerSector;
+}
+
 bool CreateDirectory(const char16_t* path) {
   return ::CreateDirectoryW(W(path), nullptr) != FALSE;
 }
