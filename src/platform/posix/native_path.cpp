@@ -116,8 +116,18 @@ std::string MatchCase(const std::string& root, const std::vector<std::u16string>
   struct stat info;
   if (names.empty() || lstat(exact.c_str(), &info) == 0) return exact;
 
+  // Most often only the last name is new (a file about to be created): its folder is as written.
   std::string resolved = root;
-  for (size_t i = 0; i < names.size(); ++i) {
+  size_t first = 0;
+  if (names.size() > 1) {
+    std::string folder = root;
+    for (size_t i = 0; i + 1 < names.size(); ++i) folder = Child(folder, written[i]);
+    if (lstat(folder.c_str(), &info) == 0) {
+      resolved = folder;
+      first = names.size() - 1;
+    }
+  }
+  for (size_t i = first; i < names.size(); ++i) {
     const std::string candidate = Child(resolved, written[i]);
     if (lstat(candidate.c_str(), &info) == 0) {
       resolved = candidate;
