@@ -19,6 +19,7 @@
 #include "platform/platform_test_support.h"
 #include "platform/posix/upper_case.h"
 #include "platform/process.h"
+#include "platform/profile_string.h"
 #include "support/test_support.h"
 #include "system/text_encoding.h"
 
@@ -341,6 +342,139 @@ TEST_F(WindowsDifferential, FolderListingOrder) {
     }
     EXPECT_EQ(ours, Split(windows[i], '\t')) << patterns[i];
   }
+}
+
+// Profile (.ini) texts that stress the reading rules: case and blanks around names, quotes,
+// comment lines, lines without '=', malformed and repeated sections, repeated keys, line ends and
+// encodings.
+std::string RandomProfileLine(std::mt19937& random, bool header) {
+  auto pick = [&random](const std::vector<std::string>& choices) {
+    return choices[std::uniform_int_distribution<size_t>(0, choices.size() - 1)(random)];
+  };
+  const std::vector<std::string> blanks = {"", "", " ", "\t", "  \t "};
+  if (header) return pick({"[General]", "[general]", " [ GENERAL ] ", "[General] tail"});
+  switch (std::uniform_int_distribution<int>(0, 9)(random)) {
+    case 0:
+      return pick({"", "; comment", "# note", ";Manufacturer=commented", "   "});
+    case 1:
+    case 2: {
+      const std::string name = pick({"General", "General", "general", "GENERAL", " General ",
+                                     "Other", "Gen eral", "General]", ""});
+      const std::string close = pick({"]", "]", "]", "] tail", ""});
+      return pick(blanks) + "[" + name + close + pick(blanks);
+    }
+    default: {
+      const std::string key = pick({"Manufacturer", "Manufacturer", "manufacturer", "MODEL",
+                                    "Model", "Model", "Other", ";Model", "Manu facturer", ""});
+      if (std::uniform_int_distribution<int>(0, 7)(random) == 0) return pick(blanks) + key;
+      std::string value = pick({"Acme", "Acme Co", "a=b", " spaced ", "x", "Model 7 Deluxe", ""});
+      const std::string quote = pick({"", "", "\"", "'"});
+      const std::string closing = pick({quote, quote, quote, "", "\"", "'"});
+      value = quote + value + closing;
+      return pick(blanks) + key + pick(blanks) + "=" + pick(blanks) + value + pick(blanks);
+    }
+  }
+}
+
+std::string RandomProfileBytes(std::mt19937& random) {
+  auto chance = [&random](int in) {
+    return std::uniform_int_distribution<int>(0, in - 1)(random) == 0;
+  };
+  std::string text;
+  const char* const ends[] = {"\n", "\r\n", "\r\n", "\r"};
+  const char* end = chance(2) ? "\n" : "\r\n";
+  // Most texts start with a section, so that queries find something often enough.
+  bool header = !chance(3);
+  for (int lines = std::uniform_int_distribution<int>(1, 12)(random); lines > 0; --lines) {
+    text += RandomProfileLine(random, header);
+    header = false;
+    if (chance(6)) end = ends[std::uniform_int_distribution<int>(0, 3)(random)];  // mixed ends
+    if (lines > 1 || !chance(3)) text += end;  // the last line may lack its end
+  }
+  if (chance(6)) return "\xEF\xBB\xBF" + text;
+  if (chance(5)) {
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) utf16 += std::string{c, '\0'};
+    return utf16;
+  }
+  return text;
+}
+
+// "ok <count> <units in hex>", the helper's answer form.
+std::string ProfileAnswer(const char16_t* value, size_t count) {
+  std::string answer = "ok\t" + std::to_string(count) + "\t";
+  for (size_t i = 0; i < count; ++i) {
+    char unit[8];
+    std::snprintf(unit, sizeof unit, "%04x", static_cast<unsigned>(value[i]));
+    answer += unit;
+  }
+  return answer;
+}
+
+// The helper's answer cut to `units` units.
+std::string CutAnswer(const std::string& answer, size_t units) {
+  const std::vector<std::string> fields = Split(answer + "\t", '\t');
+  if (fields.size() < 2 || std::stoul(fields[1]) <= units) return answer;
+  return "ok\t" + std::to_string(units) + "\t" + fields[2].substr(0, units * 4);
+}
+
+TEST_F(WindowsDifferential, ProfileStrings) {
+  zrtest::TempDir dir;
+  const char* const sections[] = {"General", "General", "GENERAL", " general ", "Other", ""};
+  const char* const keys[] = {"Manufacturer", "Manufacturer", "model", " Model ", "Other"};
+  struct Query {
+    std::string file, section, key;
+    size_t capacity;
+  };
+  std::vector<Query> queries;
+  for (int n = 0; n < 300; ++n) {
+    const std::string file = "p" + std::to_string(n) + ".ini";
+    dir.WriteFile(file, RandomProfileBytes(random_));
+    for (int q = 0; q < 2; ++q) {
+      queries.push_back({file, sections[Pick(std::size(sections))], keys[Pick(std::size(keys))],
+                         Pick(3) ? 256 : 1 + Pick(10)});
+    }
+  }
+  std::vector<std::string> questions;
+  for (const Query& query : queries) {
+    for (size_t capacity : {query.capacity, size_t{4096}}) {
+      questions.push_back("profile\tZ:" + dir.PathOf(query.file) + "\t" + query.section + "\t" +
+                          query.key + "\t" + std::to_string(capacity));
+    }
+  }
+  const std::vector<std::string> windows = AskWindows(questions);
+  size_t differences = 0;
+  size_t found = 0;
+  size_t quirks = 0;
+  for (size_t i = 0; i < queries.size(); ++i) {
+    const Query& query = queries[i];
+    char16_t value[256];
+    const size_t count =
+        platform::ReadProfileString(Wide(query.section).c_str(), Wide(query.key).c_str(), value,
+                                    query.capacity, dir.WidePathOf(query.file).c_str());
+    const std::string ours = ProfileAnswer(value, count);
+    std::string expected = windows[2 * i];
+    const std::string whole = CutAnswer(windows[2 * i + 1], query.capacity - 1);
+    // A quoted value that exactly fills the buffer loses its last character to the helper's
+    // system, which takes the closing quote off after cutting; we keep the value whole.
+    const bool fills = whole.rfind("ok\t" + std::to_string(query.capacity - 1) + "\t", 0) == 0;
+    if (expected != ours && fills && query.capacity >= 2 &&
+        expected == CutAnswer(whole, query.capacity - 2)) {
+      ++quirks;
+      expected = whole;
+    }
+    found += windows[2 * i + 1].rfind("ok\t0\t", 0) != 0;
+    if (ours != expected) {
+      NoteDifference(differences,
+                     query.file + " [" + query.section + "] " + query.key + " capacity " +
+                         std::to_string(query.capacity) + ":\n" + dir.ReadFile(query.file),
+                     expected, ours);
+    }
+  }
+  std::cout << found << " of " << queries.size() << " queries found a value; " << quirks
+            << " filled the buffer with a quoted value\n";
+  EXPECT_EQ(differences, 0u);
+  EXPECT_GT(found, queries.size() / 8) << "too few queries found a value to tell anything";
 }
 
 }  // namespace

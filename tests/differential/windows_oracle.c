@@ -6,6 +6,8 @@
 //   list <pattern>      -> ok <name> <name> ...         | err <error>
 //   upcase              -> ok <65536 hex units, RtlUpcaseUnicodeChar of each>
 //   lead                -> ok <256 digits, IsDBCSLeadByteEx(932, byte)>
+//   profile <path> <section> <key> <capacity (at most 4096)>
+//                       -> ok <GetPrivateProfileStringW result> <the units read, 4 hex digits each>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -105,6 +107,35 @@ static void Lead(void) {
   PutText(digits);
 }
 
+static void Profile(WCHAR* arguments) {
+  WCHAR* fields[4];
+  WCHAR value[4096];
+  char number[16];
+  char unit[8];
+  DWORD capacity;
+  DWORD count;
+  DWORD i;
+  int n;
+  for (n = 0; n < 4; ++n) {
+    fields[n] = arguments;
+    arguments = arguments ? wcschr(arguments, L'\t') : NULL;
+    if (arguments) *arguments++ = 0;
+  }
+  if (!fields[3]) {
+    PutText("bad");
+    return;
+  }
+  capacity = wcstoul(fields[3], NULL, 10);
+  if (capacity > 4096) capacity = 4096;
+  count = GetPrivateProfileStringW(fields[1], fields[2], L"", value, capacity, fields[0]);
+  sprintf(number, "ok\t%lu\t", (unsigned long)count);
+  PutText(number);
+  for (i = 0; i < count; ++i) {
+    sprintf(unit, "%04x", (unsigned)value[i]);
+    PutText(unit);
+  }
+}
+
 int main(void) {
   static char line[16384];
   static WCHAR wide[16384];
@@ -126,6 +157,8 @@ int main(void) {
       Upcase();
     } else if (strcmp(line, "lead") == 0) {
       Lead();
+    } else if (strcmp(line, "profile") == 0) {
+      Profile(argument ? wide : NULL);
     } else {
       PutText("unknown");
     }
