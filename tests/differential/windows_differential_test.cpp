@@ -5,13 +5,16 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -475,6 +478,74 @@ TEST_F(WindowsDifferential, ProfileStrings) {
             << " filled the buffer with a quoted value\n";
   EXPECT_EQ(differences, 0u);
   EXPECT_GT(found, queries.size() / 8) << "too few queries found a value to tell anything";
+}
+
+// UTF-8 both ways. Texts to decode are well-formed sequences of every length and range, mixed
+// with bytes that never start one; texts to encode have lone and paired surrogates. (On a
+// sequence cut short, Wine's decoder makes one replacement of everything left, swallowing plain
+// characters; ours replaces the longest start that could have become valid, as Unicode
+// recommends, which the code page tests check.)
+TEST_F(WindowsDifferential, Utf8Conversions) {
+  const char* const bytePool[] = {"A",
+                                  "\x7F",
+                                  "\xC2\x80",
+                                  "\xDF\xBF",
+                                  "\xE0\xA0\x80",
+                                  "\xE3\x83\x87",
+                                  "\xED\x9F\xBF",
+                                  "\xEE\x80\x80",
+                                  "\xEF\xBF\xBF",
+                                  "\xF0\x90\x80\x80",
+                                  "\xF4\x8F\xBF\xBF",
+                                  "\x80",
+                                  "\xBF",
+                                  "\xC0",
+                                  "\xC1",
+                                  "\xF5",
+                                  "\xFF"};
+  const char16_t unitPool[] = {u'a',   0x7F,   0x80,   0x7FF,  0x800,  0x30C7, 0xD7FF, 0xD800,
+                               0xDBFF, 0xDC00, 0xDFFF, 0xE000, 0xFFFD, 0xFFFE, 0xFFFF};
+  const auto hex = [](const auto& values, int digits) {
+    std::string text;
+    char part[8];
+    for (const auto value : values) {
+      using Unsigned = std::make_unsigned_t<std::decay_t<decltype(value)>>;
+      std::snprintf(part, sizeof part, "%0*x", digits,
+                    static_cast<unsigned>(static_cast<Unsigned>(value)));
+      text += part;
+    }
+    return text;
+  };
+  std::vector<std::string> questions, ours;
+  for (int i = 0; i < 1500; ++i) {
+    std::string bytes;
+    for (size_t pieces = 1 + Pick(8); pieces > 0; --pieces)
+      bytes += bytePool[Pick(std::size(bytePool))];
+    std::u16string units(
+        platform::MultiByteToWide(platform::kCodePageUtf8, bytes.data(),
+                                  static_cast<ptrdiff_t>(bytes.size()), nullptr, 0),
+        u'\0');
+    platform::MultiByteToWide(platform::kCodePageUtf8, bytes.data(),
+                              static_cast<ptrdiff_t>(bytes.size()), units.data(), units.size());
+    questions.push_back("utf8\t" + hex(bytes, 2));
+    ours.push_back("ok\t" + hex(units, 4));
+
+    std::u16string text(1 + Pick(8), u'a');
+    for (char16_t& unit : text) unit = unitPool[Pick(std::size(unitPool))];
+    std::string encoded(platform::WideToMultiByte(platform::kCodePageUtf8, text.data(),
+                                                  static_cast<ptrdiff_t>(text.size()), nullptr, 0),
+                        '\0');
+    platform::WideToMultiByte(platform::kCodePageUtf8, text.data(),
+                              static_cast<ptrdiff_t>(text.size()), encoded.data(), encoded.size());
+    questions.push_back("utf16\t" + hex(text, 4));
+    ours.push_back("ok\t" + hex(encoded, 2));
+  }
+  const std::vector<std::string> windows = AskWindows(questions);
+  size_t differences = 0;
+  for (size_t i = 0; i < questions.size(); ++i) {
+    if (windows[i] != ours[i]) NoteDifference(differences, questions[i], windows[i], ours[i]);
+  }
+  EXPECT_EQ(differences, 0u);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 //   lead                -> ok <256 digits, IsDBCSLeadByteEx(932, byte)>
 //   profile <path> <section> <key> <capacity (at most 4096)>
 //                       -> ok <GetPrivateProfileStringW result> <the units read, 4 hex digits each>
+//   utf8 <hex bytes>    -> ok <MultiByteToWideChar(CP_UTF8) of them, 4 hex digits a unit>
+//   utf16 <hex units, 4 digits each> -> ok <WideCharToMultiByte(CP_UTF8) of them in hex>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -136,6 +138,48 @@ static void Profile(WCHAR* arguments) {
   }
 }
 
+static void Utf8(const char* hex) {
+  static char bytes[8192];
+  static WCHAR units[8192];
+  char unit[8];
+  int count = 0;
+  int i;
+  int converted;
+  while (hex[0] && hex[1] && count < 8192) {
+    unsigned value;
+    sscanf(hex, "%2x", &value);
+    bytes[count++] = (char)value;
+    hex += 2;
+  }
+  converted = count ? MultiByteToWideChar(CP_UTF8, 0, bytes, count, units, 8192) : 0;
+  PutText("ok\t");
+  for (i = 0; i < converted; ++i) {
+    sprintf(unit, "%04x", (unsigned)units[i]);
+    PutText(unit);
+  }
+}
+
+static void Utf16(const char* hex) {
+  static WCHAR units[4096];
+  static char bytes[16384];
+  char byte[4];
+  int count = 0;
+  int i;
+  int converted;
+  while (hex[0] && hex[1] && hex[2] && hex[3] && count < 4096) {
+    unsigned value;
+    sscanf(hex, "%4x", &value);
+    units[count++] = (WCHAR)value;
+    hex += 4;
+  }
+  converted = count ? WideCharToMultiByte(CP_UTF8, 0, units, count, bytes, 16384, NULL, NULL) : 0;
+  PutText("ok\t");
+  for (i = 0; i < converted; ++i) {
+    sprintf(byte, "%02x", (unsigned)(unsigned char)bytes[i]);
+    PutText(byte);
+  }
+}
+
 int main(void) {
   static char line[16384];
   static WCHAR wide[16384];
@@ -157,6 +201,10 @@ int main(void) {
       Upcase();
     } else if (strcmp(line, "lead") == 0) {
       Lead();
+    } else if (strcmp(line, "utf8") == 0) {
+      Utf8(argument ? argument : "");
+    } else if (strcmp(line, "utf16") == 0) {
+      Utf16(argument ? argument : "");
     } else if (strcmp(line, "profile") == 0) {
       Profile(argument ? wide : NULL);
     } else {

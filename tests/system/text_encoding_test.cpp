@@ -188,4 +188,30 @@ TEST(ShiftJis, LimitsLeaveTheOutputUntouchedOrEmpty) {
   EXPECT_TRUE(kana.empty());
 }
 
+// The code page's UTF-8: every well-formed text as the C library decodes it, and each malformed
+// stretch replaced by one U+FFFD for the longest start that could still have become valid, so a
+// plain character after a cut sequence is never lost.
+TEST(CodePageUtf8, DecodesLikeTheCLibraryAndReplacesMaximalSubparts) {
+  const auto decode = [](const std::string& bytes) {
+    std::u16string out(platform::MultiByteToWide(platform::kCodePageUtf8, bytes.data(),
+                                                 static_cast<ptrdiff_t>(bytes.size()), nullptr, 0),
+                       u'\0');
+    platform::MultiByteToWide(platform::kCodePageUtf8, bytes.data(),
+                              static_cast<ptrdiff_t>(bytes.size()), out.data(), out.size());
+    return out;
+  };
+  const std::string utf16 =
+      Iconv("UTF-16LE", "UTF-8", kJapanese + "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF");
+  EXPECT_EQ(decode(kJapanese + "\xF0\x9F\x98\x80\xF4\x8F\xBF\xBF"),
+            std::u16string(reinterpret_cast<const char16_t*>(utf16.data()), utf16.size() / 2));
+  EXPECT_EQ(decode("\xE0\x41"), u"\uFFFDA");
+  EXPECT_EQ(decode("\xE0\xA0\x41"), u"\uFFFDA");
+  EXPECT_EQ(decode("\xE0\x80"), u"\uFFFD\uFFFD");            // overlong
+  EXPECT_EQ(decode("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");  // a surrogate
+  EXPECT_EQ(decode("\xF0\x8F\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(decode("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");  // above U+10FFFF
+  EXPECT_EQ(decode("\xC0\xAF\xF5\xFF"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+  EXPECT_EQ(decode("a\xF0\x90\x80"), u"a\uFFFD");  // cut by the end
+}
+
 }  // namespace

@@ -1,10 +1,12 @@
-// Code-page conversion through iconv, shaped like the Windows calls: sizes can be queried, a
-// result that does not fit gives 0, and input that does not convert is replaced, never an error.
+// Code-page conversion (Shift-JIS through iconv, UTF-8 here), shaped like the Windows calls: sizes
+// can be queried, a result that does not fit gives 0, and input that does not convert is replaced,
+// never an error.
 #include "platform/code_page.h"
 
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace platform {
@@ -54,33 +56,98 @@ class Sink {
   size_t total_ = 0;
 };
 
-// Bytes of the longest start of a UTF-8 sequence at `s` that could still become valid (at least
-// one): the part one replacement character stands for, as the Windows decoder counts it.
-size_t Utf8InvalidSpan(const unsigned char* s, size_t left) {
+// The UTF-8 sequence at `s`: true with its length when it is well formed; false with the bytes one
+// replacement character stands for otherwise, the longest start that could still have become
+// valid (at least one), as the Windows decoder counts them.
+bool Utf8Sequence(const unsigned char* s, size_t left, size_t* length) {
   const unsigned char lead = s[0];
+  *length = 1;
+  if (lead < 0x80) return true;
   unsigned char low = 0x80, high = 0xBF;
-  size_t length;
+  size_t needed;
   if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
+    needed = 2;
   } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
+    needed = 3;
     if (lead == 0xE0) low = 0xA0;
     if (lead == 0xED) high = 0x9F;
   } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
+    needed = 4;
     if (lead == 0xF0) low = 0x90;
     if (lead == 0xF4) high = 0x8F;
   } else {
-    return 1;
+    return false;
   }
   size_t span = 1;
-  while (span < length && span < left) {
+  while (span < needed && span < left) {
     const unsigned char b = s[span];
     const bool ok = span == 1 ? (b >= low && b <= high) : (b >= 0x80 && b <= 0xBF);
     if (!ok) break;
     ++span;
   }
-  return span < length ? span : 1;
+  *length = span;
+  return span == needed;
+}
+
+void PutUnit(Sink& sink, uint32_t unit) {
+  const unsigned char bytes[] = {static_cast<unsigned char>(unit),
+                                 static_cast<unsigned char>(unit >> 8)};
+  sink.Put(bytes, 2);
+}
+
+// UTF-8 is decoded and encoded here rather than by iconv: its rules are few, and every path the
+// library hands to the system is converted, where opening a converter would cost more than the
+// system call itself.
+void DecodeUtf8(const unsigned char* s, size_t bytes, Sink& sink) {
+  for (size_t i = 0, length; i < bytes; i += length) {
+    if (!Utf8Sequence(s + i, bytes - i, &length)) {
+      PutUnit(sink, 0xFFFD);
+      continue;
+    }
+    uint32_t code = length == 1 ? s[i] : s[i] & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) code = (code << 6) | (s[i + k] & 0x3F);
+    if (code >= 0x10000) {
+      PutUnit(sink, 0xD800 + ((code - 0x10000) >> 10));
+      PutUnit(sink, 0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      PutUnit(sink, code);
+    }
+  }
+}
+
+// A lone surrogate becomes U+FFFD; a pair is one character.
+void EncodeUtf8(const char16_t* s, size_t units, Sink& sink) {
+  for (size_t i = 0; i < units; ++i) {
+    uint32_t code = s[i];
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < units && s[i + 1] >= 0xDC00 &&
+        s[i + 1] <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (s[++i] - 0xDC00);
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = 0xFFFD;
+    }
+    unsigned char bytes[4];
+    size_t count;
+    if (code < 0x80) {
+      bytes[0] = static_cast<unsigned char>(code);
+      count = 1;
+    } else if (code < 0x800) {
+      bytes[0] = static_cast<unsigned char>(0xC0 | (code >> 6));
+      bytes[1] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+      count = 2;
+    } else if (code < 0x10000) {
+      bytes[0] = static_cast<unsigned char>(0xE0 | (code >> 12));
+      bytes[1] = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
+      bytes[2] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+      count = 3;
+    } else {
+      bytes[0] = static_cast<unsigned char>(0xF0 | (code >> 18));
+      bytes[1] = static_cast<unsigned char>(0x80 | ((code >> 12) & 0x3F));
+      bytes[2] = static_cast<unsigned char>(0x80 | ((code >> 6) & 0x3F));
+      bytes[3] = static_cast<unsigned char>(0x80 | (code & 0x3F));
+      count = 4;
+    }
+    sink.Put(bytes, count);
+  }
 }
 
 // Bytes one replacement character stands for in Shift-JIS: a whole pair when the lead byte has a
@@ -132,15 +199,16 @@ size_t MultiByteToWide(unsigned codePage, const char* source, ptrdiff_t sourceLe
       sourceLength == -1 ? std::strlen(source) + 1 : static_cast<size_t>(sourceLength);
   const bool query = out == nullptr || capacity == 0;
   Sink sink(reinterpret_cast<unsigned char*>(out), query ? 0 : capacity * 2);
-  const bool sjis = codePage == kCodePageShiftJis;
-  // U+30FB (katakana middle dot) for Shift-JIS, U+FFFD for UTF-8, little-endian.
-  static const unsigned char kSjisReplacement[] = {0xFB, 0x30};
-  static const unsigned char kUtf8Replacement[] = {0xFD, 0xFF};
-  const bool ok = sjis ? Convert("UTF-16LE", name, reinterpret_cast<const unsigned char*>(source),
-                                 bytes, kSjisReplacement, 2, SjisInvalidSpan, sink)
-                       : Convert("UTF-16LE", name, reinterpret_cast<const unsigned char*>(source),
-                                 bytes, kUtf8Replacement, 2, Utf8InvalidSpan, sink);
-  if (!ok) return 0;
+  if (codePage == kCodePageUtf8) {
+    DecodeUtf8(reinterpret_cast<const unsigned char*>(source), bytes, sink);
+  } else {
+    // U+30FB (katakana middle dot), little-endian.
+    static const unsigned char kSjisReplacement[] = {0xFB, 0x30};
+    if (!Convert("UTF-16LE", name, reinterpret_cast<const unsigned char*>(source), bytes,
+                 kSjisReplacement, 2, SjisInvalidSpan, sink)) {
+      return 0;
+    }
+  }
   const size_t units = sink.Total() / 2;
   if (query) return units;
   return units <= capacity ? units : 0;
@@ -158,8 +226,12 @@ size_t WideToMultiByte(unsigned codePage, const char16_t* source, ptrdiff_t sour
   }
   const bool query = out == nullptr || capacity == 0;
   Sink sink(reinterpret_cast<unsigned char*>(out), query ? 0 : capacity);
-  // A unit that does not convert is a lone surrogate (UTF-8) or a character the code page lacks;
-  // a surrogate pair is one character.
+  if (codePage == kCodePageUtf8) {
+    EncodeUtf8(source, units, sink);
+    return Finish(sink, capacity, query);
+  }
+  // A unit that does not convert is a character the code page lacks; a surrogate pair is one
+  // character.
   auto skipCharacter = [](const unsigned char* s, size_t left) -> size_t {
     const unsigned unit = s[0] | (s[1] << 8);
     if (unit >= 0xD800 && unit <= 0xDBFF && left >= 4) {
@@ -169,12 +241,10 @@ size_t WideToMultiByte(unsigned codePage, const char16_t* source, ptrdiff_t sour
     return left >= 2 ? 2 : left;
   };
   static const unsigned char kSjisReplacement[] = {'?'};
-  static const unsigned char kUtf8Replacement[] = {0xEF, 0xBF, 0xBD};
-  const bool sjis = codePage == kCodePageShiftJis;
-  const bool ok =
-      Convert(name, "UTF-16LE", reinterpret_cast<const unsigned char*>(source), units * 2,
-              sjis ? kSjisReplacement : kUtf8Replacement, sjis ? 1 : 3, skipCharacter, sink);
-  if (!ok) return 0;
+  if (!Convert(name, "UTF-16LE", reinterpret_cast<const unsigned char*>(source), units * 2,
+               kSjisReplacement, 1, skipCharacter, sink)) {
+    return 0;
+  }
   return Finish(sink, capacity, query);
 }
 
