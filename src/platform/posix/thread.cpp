@@ -1,5 +1,6 @@
 #include "platform/thread.h"
 
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -8,6 +9,18 @@ namespace platform {
 
 uint32_t CurrentThreadId() {
   return static_cast<uint32_t>(syscall(SYS_gettid));
+}
+
+int CurrentProcessor() {
+  return sched_getcpu();
+}
+
+bool BindToProcessor(int processor) {
+  if (processor < 0 || processor >= CPU_SETSIZE) return false;
+  cpu_set_t set;
+  CPU_ZERO(&set);
+  CPU_SET(processor, &set);
+  return sched_setaffinity(0, sizeof set, &set) == 0;
 }
 
 bool SetThreadPriority(uint32_t threadId, int priority) {
