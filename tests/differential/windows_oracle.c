@@ -89,8 +89,8 @@ static void List(const WCHAR* pattern) {
 
 static void Upcase(void) {
   typedef WCHAR(WINAPI * UpcaseFn)(WCHAR);
-  UpcaseFn upcase = (UpcaseFn)(void*)GetProcAddress(GetModuleHandleW(L"ntdll.dll"),
-                                                    "RtlUpcaseUnicodeChar");
+  UpcaseFn upcase =
+      (UpcaseFn)(void*)GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "RtlUpcaseUnicodeChar");
   char unit[8];
   unsigned c;
   PutText("ok");
@@ -138,46 +138,54 @@ static void Profile(WCHAR* arguments) {
   }
 }
 
-static void Utf8(const char* hex) {
-  static char bytes[8192];
-  static WCHAR units[8192];
-  char unit[8];
+// Reads numbers of `digits` hex digits each; returns how many (at most `capacity`).
+static int ReadHex(const char* hex, int digits, unsigned* values, int capacity) {
   int count = 0;
-  int i;
-  int converted;
-  while (hex[0] && hex[1] && count < 8192) {
-    unsigned value;
-    sscanf(hex, "%2x", &value);
-    bytes[count++] = (char)value;
-    hex += 2;
+  while ((int)strlen(hex) >= digits && count < capacity) {
+    char number[8];
+    memcpy(number, hex, digits);
+    number[digits] = 0;
+    values[count++] = (unsigned)strtoul(number, NULL, 16);
+    hex += digits;
   }
-  converted = count ? MultiByteToWideChar(CP_UTF8, 0, bytes, count, units, 8192) : 0;
+  return count;
+}
+
+// Writes "ok", a tab, then each value in `digits` hex digits.
+static void PutHex(const unsigned* values, int count, int digits) {
+  char number[8];
+  int i;
   PutText("ok\t");
-  for (i = 0; i < converted; ++i) {
-    sprintf(unit, "%04x", (unsigned)units[i]);
-    PutText(unit);
+  for (i = 0; i < count; ++i) {
+    sprintf(number, "%0*x", digits, values[i]);
+    PutText(number);
   }
 }
 
+static void Utf8(const char* hex) {
+  static unsigned values[16384];
+  static char bytes[8192];
+  static WCHAR units[8192];
+  const int count = ReadHex(hex, 2, values, 8192);
+  int converted;
+  int i;
+  for (i = 0; i < count; ++i) bytes[i] = (char)values[i];
+  converted = count ? MultiByteToWideChar(CP_UTF8, 0, bytes, count, units, 8192) : 0;
+  for (i = 0; i < converted; ++i) values[i] = units[i];
+  PutHex(values, converted, 4);
+}
+
 static void Utf16(const char* hex) {
+  static unsigned values[16384];
   static WCHAR units[4096];
   static char bytes[16384];
-  char byte[4];
-  int count = 0;
-  int i;
+  const int count = ReadHex(hex, 4, values, 4096);
   int converted;
-  while (hex[0] && hex[1] && hex[2] && hex[3] && count < 4096) {
-    unsigned value;
-    sscanf(hex, "%4x", &value);
-    units[count++] = (WCHAR)value;
-    hex += 4;
-  }
+  int i;
+  for (i = 0; i < count; ++i) units[i] = (WCHAR)values[i];
   converted = count ? WideCharToMultiByte(CP_UTF8, 0, units, count, bytes, 16384, NULL, NULL) : 0;
-  PutText("ok\t");
-  for (i = 0; i < converted; ++i) {
-    sprintf(byte, "%02x", (unsigned)(unsigned char)bytes[i]);
-    PutText(byte);
-  }
+  for (i = 0; i < converted; ++i) values[i] = (unsigned char)bytes[i];
+  PutHex(values, converted, 2);
 }
 
 int main(void) {
