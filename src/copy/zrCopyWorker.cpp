@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "copy/copy_blocks.h"
 #include "file/file_version.h"
 #include "file/zrFile.h"
 #include "platform/error_text.h"
@@ -17,9 +18,8 @@
 
 namespace {
 
-constexpr uint32_t kCachedBlock = 0x200000;    // 2 MiB
-constexpr uint32_t kUncachedBlock = 0x100000;  // 1 MiB, plus one sector
 constexpr uint32_t kMaxSlots = 64;
+constexpr uint32_t kLargestSector = 0x100000;  // a volume claiming more is read through the cache
 
 constexpr uint32_t kErrorNotEnoughMemory = 8;
 constexpr uint32_t kErrorHandleEof = 38;  // the source ended before its size
@@ -36,14 +36,6 @@ bool IsProgramExtension(const char16_t* path) {
     if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
   }
   return extension == u"exe" || extension == u"dll";
-}
-
-// A block's read request: the rest of the file when it fits, in whole sectors when reading
-// uncached; otherwise a whole block.
-uint32_t RequestLength(uint64_t remaining, uint32_t capacity, uint32_t sector) {
-  if (remaining > capacity) return capacity;
-  const uint32_t length = static_cast<uint32_t>(remaining);
-  return sector ? (length + sector - 1) / sector * sector : length;
 }
 
 }  // namespace
@@ -264,10 +256,9 @@ bool zrCopyWorker::PrepareRing(const char16_t* source) {
   if (uncachedCapable_ && platform::GetFullPath(source, full, kCopyPathLength) &&
       !(full[0] == u'\\' && full[1] == u'\\')) {
     const uint32_t sector = sectorOverride_ ? sectorOverride_ : platform::GetVolumeSectorSize(full);
-    if (sector <= kUncachedBlock) sectorSize_ = sector;
+    if (sector <= kLargestSector) sectorSize_ = sector;
   }
-  const uint32_t capacity =
-      sectorSize_ ? sectorSize_ * ((sectorSize_ + kUncachedBlock) / sectorSize_) : kCachedBlock;
+  const uint32_t capacity = BlockCapacity(sectorSize_);
   if (slots_.front().capacity != capacity) ReleaseRing();
   for (CopyBufferSlot& slot : slots_) {
     slot.free = 1;
