@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "copy/replacement_file.h"
-#include "copy/zrThread.h"
 #include "platform/file_system.h"
+#include "system/zrThread.h"
 
 constexpr size_t kCopyPathLength = 260;
 constexpr size_t kCopyErrorLength = 512;

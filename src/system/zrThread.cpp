@@ -1,4 +1,4 @@
-#include "copy/zrThread.h"
+#include "system/zrThread.h"
 
 #include <chrono>
 #include <condition_variable>

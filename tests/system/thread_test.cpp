@@ -3,8 +3,8 @@
 #include <atomic>
 #include <chrono>
 
-#include "copy/zrThread.h"
 #include "system/message_catalogue.h"
+#include "system/zrThread.h"
 
 namespace {
 
