@@ -26,7 +26,7 @@ class ScratchFile {
   void Write(const uint8_t* data, size_t size) const {
     FILE* file = std::fopen(native_, "wb");
     if (!file) std::abort();
-    std::fwrite(data, 1, size, file);
+    if (size) std::fwrite(data, 1, size, file);  // an empty input may come with a null pointer
     std::fclose(file);
   }
 
