@@ -1,17 +1,4 @@
-#include <cstdio>
-
 #include "commands.h"
-#include "system/text_encoding.h"
-
-std::string ToUtf8(const std::u16string& text) {
-  std::string out(text.size() * 3 + 1, '\0');
-  out.resize(WideToUtf8(text.c_str(), out.data(), out.size()));
-  return out;
-}
-
-void PrintError(const std::string& utf8Message) {
-  std::fprintf(stderr, "zrarchive: %s\n", utf8Message.c_str());
-}
 
 bool ParseCommandArguments(const char* command, size_t pathCount, const Arguments& arguments,
                            CommandArguments& parsed) {
@@ -34,4 +21,14 @@ bool ParseCommandArguments(const char* command, size_t pathCount, const Argument
     return false;
   }
   return true;
+}
+
+bool MountNamedArchive(const CommandArguments& parsed, zrArchive& archive) {
+  const char* reason = nullptr;
+  if (archive.Mount(parsed.paths[0].c_str(), parsed.key.data(),
+                    static_cast<uint32_t>(parsed.key.size()), &reason)) {
+    return true;
+  }
+  PrintError(ToUtf8(parsed.paths[0]) + ": " + reason);
+  return false;
 }

@@ -5,11 +5,8 @@
 #include <string>
 #include <vector>
 
-using Arguments = std::vector<std::u16string>;
-
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+#include "common/tool_main.h"
+#include "file/zrArchive.h"
 
 int RunPack(const Arguments& arguments);
 int RunList(const Arguments& arguments);
@@ -24,6 +21,5 @@ struct CommandArguments {
 bool ParseCommandArguments(const char* command, size_t pathCount, const Arguments& arguments,
                            CommandArguments& parsed);
 
-// Prints a one-line message on standard error.
-void PrintError(const std::string& utf8Message);
-std::string ToUtf8(const std::u16string& text);
+// Mounts the archive that the first path names, with the key; false after telling the user why.
+bool MountNamedArchive(const CommandArguments& parsed, zrArchive& archive);

@@ -49,12 +49,7 @@ int RunExtract(const Arguments& arguments) {
   CommandArguments parsed;
   if (!ParseCommandArguments("extract", 2, arguments, parsed)) return kExitUsage;
   zrArchive archive;
-  const char* reason = nullptr;
-  if (!archive.Mount(parsed.paths[0].c_str(), parsed.key.data(),
-                     static_cast<uint32_t>(parsed.key.size()), &reason)) {
-    PrintError(ToUtf8(parsed.paths[0]) + ": " + reason);
-    return kExitFailed;
-  }
+  if (!MountNamedArchive(parsed, archive)) return kExitFailed;
   // Every name is checked before anything is written.
   for (const auto& [key, entry] : archive.Index()) {
     if (!StaysInside(entry.name)) {

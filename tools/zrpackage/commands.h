@@ -6,12 +6,7 @@
 #include <string>
 #include <vector>
 
-using Arguments = std::vector<std::u16string>;
-
-// Exit statuses shared by the commands.
-constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+#include "common/tool_main.h"
 
 int RunShow(const Arguments& arguments);
 int RunPlan(const Arguments& arguments);
@@ -26,7 +21,3 @@ struct PackageArguments {
 bool ParsePackageArguments(const char* command, const Arguments& arguments,
                            PackageArguments& parsed);
 int RunVersion(const Arguments& arguments);
-
-// Prints a one-line message on standard error.
-void PrintError(const std::string& utf8Message);
-std::string ToUtf8(const std::u16string& text);

@@ -1,9 +1,6 @@
 // zrpackage: a tool for the people who make and support update packages. It reads a package the
 // way the updater does and reports what it found as JSON.
-#include <cstdio>
-
 #include "commands.h"
-#include "platform/command_line.h"
 
 namespace {
 
@@ -18,21 +15,6 @@ constexpr char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
-  Arguments arguments = platform::GetCommandLineArguments(argc, argv);
-  if (arguments.size() < 2) {
-    std::fputs(kUsage, stderr);
-    return kExitUsage;
-  }
-  const std::u16string command = arguments[1];
-  const Arguments rest(arguments.begin() + 2, arguments.end());
-  if (command == u"show") return RunShow(rest);
-  if (command == u"plan") return RunPlan(rest);
-  if (command == u"version") return RunVersion(rest);
-  if (command == u"--help" || command == u"help") {
-    std::fputs(kUsage, stdout);
-    return kExitOk;
-  }
-  PrintError("unknown command '" + ToUtf8(command) + "'");
-  std::fputs(kUsage, stderr);
-  return kExitUsage;
+  return RunTool("zrpackage", kUsage, argc, argv,
+                 {{u"show", RunShow}, {u"plan", RunPlan}, {u"version", RunVersion}});
 }

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "commands.h"
-#include "json_writer.h"
 #include "file/file_version.h"
+#include "json_writer.h"
 
 namespace {
 
