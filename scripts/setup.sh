@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ pkg-config            # native build
+  cmake ninja-build g++ pkg-config zlib1g-dev # native build
   libgtest-dev libgmock-dev                   # tests
   clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
   g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev  # Windows cross build
