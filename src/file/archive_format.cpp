@@ -2,25 +2,12 @@
 
 #include <cstring>
 
+#include "platform/little_endian.h"
 #include "system/text_case.h"
 
 namespace archive_format {
 
 namespace {
-
-uint32_t Word(const uint8_t* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-uint16_t Half(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-void PutWord(std::vector<uint8_t>& out, uint32_t value) {
-  for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<uint8_t>(value >> shift));
-}
-void PutHalf(std::vector<uint8_t>& out, uint16_t value) {
-  out.push_back(static_cast<uint8_t>(value));
-  out.push_back(static_cast<uint8_t>(value >> 8));
-}
 
 bool ReadAt(platform::FileHandle file, uint64_t offset, void* buffer, uint32_t count) {
   if (platform::SeekFile(file, static_cast<int64_t>(offset)) != static_cast<int64_t>(offset)) {
@@ -56,13 +43,13 @@ const char* ParseEntry(const std::vector<uint8_t>& bytes, size_t& at, uint64_t f
                        Index& index) {
   if (bytes.size() - at < kEntryFixedSize) return "the member index is cut short";
   const uint8_t* p = bytes.data() + at;
-  Entry entry{Word(p), Word(p + 4), Word(p + 8), std::u16string()};
-  const uint32_t units = Half(p + 12);
+  Entry entry{LoadLe32(p), LoadLe32(p + 4), LoadLe32(p + 8), std::u16string()};
+  const uint32_t units = LoadLe16(p + 12);
   at += kEntryFixedSize;
   if (units == 0 || units > kMaxNameUnits) return "a member name has a bad length";
   if ((bytes.size() - at) / 2 < units + 1) return "the member index is cut short";
-  for (uint32_t i = 0; i < units; ++i) entry.name.push_back(Half(bytes.data() + at + 2 * i));
-  const uint16_t terminator = Half(bytes.data() + at + 2 * units);
+  for (uint32_t i = 0; i < units; ++i) entry.name.push_back(LoadLe16(bytes.data() + at + 2 * i));
+  const uint16_t terminator = LoadLe16(bytes.data() + at + 2 * units);
   at += 2 * (units + 1);
   if (terminator != 0) return "a member name is not terminated";
   if (entry.offset < kHeaderSize || uint64_t{entry.offset} + entry.size > fileSize) {
@@ -94,15 +81,15 @@ const char* ReadContents(platform::FileHandle file, const void* key, uint32_t ke
   if (static_cast<uint64_t>(fileSize) > kMaxArchiveSize) return "the archive is too large";
   uint8_t header[kHeaderSize];
   if (!ReadAt(file, 0, header, kHeaderSize)) return "the archive cannot be read";
-  if (Word(header) != kMagic) return "not an archive (bad magic)";
-  if (Word(header + 4) != kVersion) return "unknown archive version";
-  const uint32_t handleLimit = Word(header + 8);
-  const uint32_t flags = Word(header + 12);
-  const uint32_t count = Word(header + 16);
-  const uint32_t indexOffset = Word(header + 20);
-  const uint32_t indexSize = Word(header + 24);
+  if (LoadLe32(header) != kMagic) return "not an archive (bad magic)";
+  if (LoadLe32(header + 4) != kVersion) return "unknown archive version";
+  const uint32_t handleLimit = LoadLe32(header + 8);
+  const uint32_t flags = LoadLe32(header + 12);
+  const uint32_t count = LoadLe32(header + 16);
+  const uint32_t indexOffset = LoadLe32(header + 20);
+  const uint32_t indexSize = LoadLe32(header + 24);
   if (handleLimit == 0 || handleLimit > kMaxHandleLimit) return "bad handle limit";
-  if ((flags & ~kFlagEnciphered) != 0 || Word(header + 28) != 0) return "unknown header flags";
+  if ((flags & ~kFlagEnciphered) != 0 || LoadLe32(header + 28) != 0) return "unknown header flags";
   if (count > kMaxMembers) return "too many members";
   if (indexOffset < kHeaderSize || uint64_t{indexOffset} + indexSize > uint64_t(fileSize)) {
     return "the member index lies outside the archive";
@@ -186,12 +173,12 @@ int32_t Writer::Finish() {
   if (file_ == platform::kInvalidFileHandle) return 0;
   std::vector<uint8_t> index;
   for (const Entry& entry : entries_) {
-    PutWord(index, entry.offset);
-    PutWord(index, entry.size);
-    PutWord(index, entry.flags);
-    PutHalf(index, static_cast<uint16_t>(entry.name.size()));
-    for (char16_t unit : entry.name) PutHalf(index, unit);
-    PutHalf(index, 0);
+    AppendLe32(index, entry.offset);
+    AppendLe32(index, entry.size);
+    AppendLe32(index, entry.flags);
+    AppendLe16(index, static_cast<uint16_t>(entry.name.size()));
+    for (char16_t unit : entry.name) AppendLe16(index, unit);
+    AppendLe16(index, 0);
   }
   if (end_ + index.size() > kMaxArchiveSize) return Fail("the archive would reach 2 GiB");
   if (!index.empty() && !WriteAll(index.data(), static_cast<uint32_t>(index.size()))) {
@@ -199,14 +186,14 @@ int32_t Writer::Finish() {
   }
 
   std::vector<uint8_t> header;
-  PutWord(header, kMagic);
-  PutWord(header, kVersion);
-  PutWord(header, handleLimit_);
-  PutWord(header, enciphered_ ? kFlagEnciphered : 0);
-  PutWord(header, static_cast<uint32_t>(entries_.size()));
-  PutWord(header, static_cast<uint32_t>(end_));
-  PutWord(header, static_cast<uint32_t>(index.size()));
-  PutWord(header, 0);
+  AppendLe32(header, kMagic);
+  AppendLe32(header, kVersion);
+  AppendLe32(header, handleLimit_);
+  AppendLe32(header, enciphered_ ? kFlagEnciphered : 0);
+  AppendLe32(header, static_cast<uint32_t>(entries_.size()));
+  AppendLe32(header, static_cast<uint32_t>(end_));
+  AppendLe32(header, static_cast<uint32_t>(index.size()));
+  AppendLe32(header, 0);
   uint8_t check[8] = {};
   if (enciphered_) cipher_.Encrypt(check, kCheckText, 8);
   header.insert(header.end(), check, check + 8);

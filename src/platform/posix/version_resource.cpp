@@ -8,6 +8,7 @@
 #include <new>
 
 #include "platform/file_system.h"
+#include "platform/little_endian.h"
 
 namespace platform {
 
@@ -23,14 +24,6 @@ constexpr uint32_t kMaxOptionalHeaderSize = 0x1000;
 constexpr uint32_t kMaxResourceEntries = 0x1000;
 constexpr uint32_t kHighBit = 0x80000000u;
 
-uint16_t Le16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-uint32_t Le32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
 char16_t FoldCase(char16_t unit) {
   return unit >= u'A' && unit <= u'Z' ? static_cast<char16_t>(unit - u'A' + u'a') : unit;
 }
@@ -38,7 +31,7 @@ char16_t FoldCase(char16_t unit) {
 // Keys compare without regard to case, as VerQueryValueW compares them.
 bool KeyEquals(const std::vector<uint8_t>& block, size_t at, size_t units, const char16_t* key) {
   for (size_t i = 0; i < units; ++i) {
-    if (key[i] == 0 || FoldCase(Le16(block.data() + at + 2 * i)) != FoldCase(key[i])) {
+    if (key[i] == 0 || FoldCase(LoadLe16(block.data() + at + 2 * i)) != FoldCase(key[i])) {
       return false;
     }
   }
@@ -95,13 +88,13 @@ struct PeLayout {
 bool ReadLayout(const PeFile& file, PeLayout& layout) {
   uint8_t dos[64];
   if (!file.Read(0, sizeof dos, dos) || dos[0] != 'M' || dos[1] != 'Z') return false;
-  const uint32_t peOffset = Le32(dos + 0x3C);
+  const uint32_t peOffset = LoadLe32(dos + 0x3C);
 
   uint8_t nt[24];  // signature and file header
   if (!file.Read(peOffset, sizeof nt, nt)) return false;
   if (nt[0] != 'P' || nt[1] != 'E' || nt[2] != 0 || nt[3] != 0) return false;
-  const uint32_t sectionCount = Le16(nt + 6);
-  const uint32_t optionalSize = Le16(nt + 20);
+  const uint32_t sectionCount = LoadLe16(nt + 6);
+  const uint32_t optionalSize = LoadLe16(nt + 20);
   if (sectionCount == 0 || sectionCount > kMaxSections) return false;
   if (optionalSize < 2 || optionalSize > kMaxOptionalHeaderSize) return false;
 
@@ -109,7 +102,7 @@ bool ReadLayout(const PeFile& file, PeLayout& layout) {
   const uint64_t optionalOffset = uint64_t{peOffset} + sizeof nt;
   if (!file.Read(optionalOffset, optionalSize, optional.data())) return false;
   size_t countOffset;
-  switch (Le16(optional.data())) {
+  switch (LoadLe16(optional.data())) {
     case 0x10B:  // PE32
       countOffset = 92;
       break;
@@ -121,9 +114,9 @@ bool ReadLayout(const PeFile& file, PeLayout& layout) {
   }
   const size_t directories = countOffset + 4;
   const size_t resourceEntry = directories + 2 * 8;
-  if (resourceEntry + 8 > optionalSize || Le32(optional.data() + countOffset) < 3) return false;
-  layout.resourceRva = Le32(optional.data() + resourceEntry);
-  if (layout.resourceRva == 0 || Le32(optional.data() + resourceEntry + 4) == 0) return false;
+  if (resourceEntry + 8 > optionalSize || LoadLe32(optional.data() + countOffset) < 3) return false;
+  layout.resourceRva = LoadLe32(optional.data() + resourceEntry);
+  if (layout.resourceRva == 0 || LoadLe32(optional.data() + resourceEntry + 4) == 0) return false;
 
   std::vector<uint8_t> table(sectionCount * 40);
   if (!file.Read(optionalOffset + optionalSize, static_cast<uint32_t>(table.size()),
@@ -132,12 +125,12 @@ bool ReadLayout(const PeFile& file, PeLayout& layout) {
   }
   for (uint32_t i = 0; i < sectionCount; ++i) {
     const uint8_t* entry = table.data() + i * 40;
-    const uint32_t virtualSize = Le32(entry + 8);
-    const uint32_t rawSize = Le32(entry + 16);
+    const uint32_t virtualSize = LoadLe32(entry + 8);
+    const uint32_t rawSize = LoadLe32(entry + 16);
     // Raw data past the virtual size is not mapped; a virtual size of 0 (old linkers) means the
     // raw size.
     const uint32_t extent = virtualSize == 0 ? rawSize : std::min(virtualSize, rawSize);
-    layout.sections.push_back({Le32(entry + 12), extent, Le32(entry + 20)});
+    layout.sections.push_back({LoadLe32(entry + 12), extent, LoadLe32(entry + 20)});
   }
   return true;
 }
@@ -168,7 +161,7 @@ bool ReadDirectory(const PeFile& file, const PeLayout& layout, uint32_t offset,
                    std::vector<uint8_t>& entries) {
   uint8_t header[16];
   if (!ReadResource(file, layout, offset, sizeof header, header)) return false;
-  const uint32_t count = uint32_t{Le16(header + 12)} + Le16(header + 14);
+  const uint32_t count = uint32_t{LoadLe16(header + 12)} + LoadLe16(header + 14);
   if (count == 0 || count > kMaxResourceEntries) return false;
   entries.resize(count * 8);
   return ReadResource(file, layout, offset + 16, count * 8, entries.data());
@@ -176,7 +169,7 @@ bool ReadDirectory(const PeFile& file, const PeLayout& layout, uint32_t offset,
 
 // A child directory's offset from an entry that must name one.
 bool Subdirectory(const uint8_t* entry, uint32_t& offset) {
-  const uint32_t target = Le32(entry + 4);
+  const uint32_t target = LoadLe32(entry + 4);
   offset = target & ~kHighBit;
   return (target & kHighBit) != 0;
 }
@@ -192,7 +185,7 @@ bool ReadVersionResource(const char16_t* path, std::vector<uint8_t>& block) {
   uint32_t offset = 0;
   bool found = false;
   for (size_t i = 0; i + 8 <= entries.size() && !found; i += 8) {
-    found = Le32(entries.data() + i) == kResourceTypeVersion;
+    found = LoadLe32(entries.data() + i) == kResourceTypeVersion;
     if (found && !Subdirectory(entries.data() + i, offset)) return false;
   }
   if (!found) return false;
@@ -205,8 +198,8 @@ bool ReadVersionResource(const char16_t* path, std::vector<uint8_t>& block) {
   }
   uint8_t data[16];  // IMAGE_RESOURCE_DATA_ENTRY
   if (!ReadResource(file, layout, offset, sizeof data, data)) return false;
-  const uint32_t rva = Le32(data);
-  const uint32_t size = Le32(data + 4);
+  const uint32_t rva = LoadLe32(data);
+  const uint32_t size = LoadLe32(data + 4);
   if (size < 6 || size > kMaxVersionResourceSize) return false;
   uint64_t at = 0;
   if (!MapRva(layout, rva, size, at)) return false;
@@ -214,13 +207,13 @@ bool ReadVersionResource(const char16_t* path, std::vector<uint8_t>& block) {
   if (!file.Read(at, size, block.data())) return false;
 
   // The root node: its length bounds the block, and its key names it.
-  const uint16_t length = Le16(block.data());
+  const uint16_t length = LoadLe16(block.data());
   static constexpr char16_t kRootKey[] = u"VS_VERSION_INFO";
   constexpr size_t kRootKeyUnits = sizeof kRootKey / sizeof kRootKey[0];
   if (length < 6 + 2 * kRootKeyUnits || length > size) return false;
   block.resize(length);
   return KeyEquals(block, 6, kRootKeyUnits - 1, kRootKey) &&
-         Le16(block.data() + 6 + 2 * (kRootKeyUnits - 1)) == 0;
+         LoadLe16(block.data() + 6 + 2 * (kRootKeyUnits - 1)) == 0;
 }
 
 // --- The VS_VERSIONINFO walker ----------------------------------------------------------------
@@ -244,16 +237,16 @@ size_t Align4(size_t offset) {
 bool ReadNode(const std::vector<uint8_t>& block, size_t begin, size_t limit, Node& node) {
   if (begin > limit || limit - begin < 8) return false;
   const uint8_t* header = block.data() + begin;
-  const size_t length = Le16(header);
+  const size_t length = LoadLe16(header);
   // Room for the header and a terminator at least, so that every step moves forward.
   if (length < 8 || length > limit - begin) return false;
   node.end = begin + length;
   node.key = begin + 6;
   size_t at = node.key;
-  while (at + 2 <= node.end && Le16(block.data() + at) != 0) at += 2;
+  while (at + 2 <= node.end && LoadLe16(block.data() + at) != 0) at += 2;
   if (at + 2 > node.end) return false;
   node.keyUnits = (at - node.key) / 2;
-  const size_t valueBytes = size_t{Le16(header + 2)} * (Le16(header + 4) == 1 ? 2 : 1);
+  const size_t valueBytes = size_t{LoadLe16(header + 2)} * (LoadLe16(header + 4) == 1 ? 2 : 1);
   node.value = std::min(Align4(at + 2), node.end);
   node.valueEnd = std::min(node.value + valueBytes, node.end);
   node.children = std::min(Align4(node.value + valueBytes), node.end);
@@ -304,7 +297,7 @@ bool QueryVersionTranslation(const std::vector<uint8_t>& block, uint32_t& transl
       return false;
     }
     translation =
-        (uint32_t{Le16(block.data() + node.value)} << 16) | Le16(block.data() + node.value + 2);
+        (uint32_t{LoadLe16(block.data() + node.value)} << 16) | LoadLe16(block.data() + node.value + 2);
     return true;
   } catch (const std::bad_alloc&) {
     return false;
@@ -318,7 +311,7 @@ bool QueryVersionString(const std::vector<uint8_t>& block, const char16_t* subBl
     if (!FindNode(block, subBlock, node)) return false;
     value.clear();
     for (size_t at = node.value; at + 2 <= node.valueEnd; at += 2) {
-      const char16_t unit = Le16(block.data() + at);
+      const char16_t unit = LoadLe16(block.data() + at);
       if (unit == 0) break;
       value += unit;
     }
