@@ -6,7 +6,9 @@ packages=(
   cmake ninja-build g++ pkg-config zlib1g-dev # native build
   libgtest-dev libgmock-dev                   # tests
   clang libclang-rt-14-dev                    # fuzzing (libFuzzer)
+  libjpeg62-turbo-dev libpng-dev libwebp-dev libdeflate-dev imagemagick # pictures
   g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev  # Windows cross build
+  nasm dpkg-dev                               # its picture libraries (scripts/windows-deps.sh)
   wine wine32:i386                            # the differential tests' Windows helper
 )
 

@@ -31,6 +31,7 @@ for suite in system copy file; do
 done
 
 step "Windows (i686) cross build"
+scripts/windows-deps.sh # the static picture libraries, built once per Debian version
 cmake --preset windows-i686 >/dev/null
 cmake --build --preset windows-i686 -j "$jobs"
 
