@@ -1,5 +1,6 @@
 #include "image/zlib_buffers.h"
 
+#include <libdeflate.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -27,9 +28,20 @@ void FeedInput(z_stream& stream, const uint8_t*& next, size_t& left) {
   left -= piece;
 }
 
-}  // namespace
+// The whole stream in one call, about twice as fast as zlib's streaming inflate. Only a stream
+// that decodes cleanly and fits is taken from here; anything else goes the streaming way, which
+// keeps what a damaged stream yields before its damage.
+bool InflateWhole(uint8_t* out, size_t capacity, const uint8_t* in, size_t length,
+                  size_t& written) {
+  libdeflate_decompressor* decompressor = libdeflate_alloc_decompressor();
+  if (!decompressor) return false;
+  const libdeflate_result result =
+      libdeflate_zlib_decompress(decompressor, in, length, out, capacity, &written);
+  libdeflate_free_decompressor(decompressor);
+  return result == LIBDEFLATE_SUCCESS;
+}
 
-int64_t InflateBuffer(uint8_t* out, size_t capacity, const uint8_t* in, size_t length) {
+int64_t InflateStream(uint8_t* out, size_t capacity, const uint8_t* in, size_t length) {
   z_stream stream{};
   const int init = inflateInit(&stream);
   if (init != Z_OK) {
@@ -51,6 +63,17 @@ int64_t InflateBuffer(uint8_t* out, size_t capacity, const uint8_t* in, size_t l
     if (code == Z_STREAM_END) break;
   }
   inflateEnd(&stream);
+  if (written < capacity) std::memset(out + written, 0, capacity - written);
+  return static_cast<int64_t>(written);
+}
+
+}  // namespace
+
+int64_t InflateBuffer(uint8_t* out, size_t capacity, const uint8_t* in, size_t length) {
+  size_t written = 0;
+  if (!InflateWhole(out, capacity, in, length, written)) {
+    return InflateStream(out, capacity, in, length);
+  }
   if (written < capacity) std::memset(out + written, 0, capacity - written);
   return static_cast<int64_t>(written);
 }
