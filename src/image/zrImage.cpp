@@ -311,6 +311,11 @@ void zrImage::GetOffset(int32_t* x, int32_t* y) const {
   if (y) *y = offsetY_;
 }
 
+void zrImage::GetBase(int32_t* x, int32_t* y) const {
+  if (x) *x = baseX_;
+  if (y) *y = baseY_;
+}
+
 uint8_t* zrImage::PixelAt(int32_t x, int32_t y) const {
   if (x < 0 || y < 0 || static_cast<uint32_t>(x) >= width_ || static_cast<uint32_t>(y) >= height_)
     return nullptr;

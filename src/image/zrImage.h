@@ -79,6 +79,10 @@ class zrImage : public zrClassBase {
   // A canvas size of 0 reads as the picture's own.
   void GetCanvasSize(int32_t* width, int32_t* height) const;
   void GetOffset(int32_t* x, int32_t* y) const;
+  // The placement values an HG-3 frame carries, kept for whoever draws the picture.
+  void GetBase(int32_t* x, int32_t* y) const;
+  int32_t GetAlphaState() const { return alphaState_; }
+  uint32_t GetCompositionType() const { return compositionType_; }
   // Pixel addresses counting rows from the top or from the bottom; null outside the picture.
   uint8_t* PixelAt(int32_t x, int32_t y) const;
   uint8_t* PixelFromBottom(int32_t x, int32_t y) const;

@@ -13,6 +13,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "system/heap.h"
 #include "system/text_encoding.h"
 
 namespace zrtest {
@@ -142,6 +143,14 @@ int RunInChild(const std::function<int()>& body, int seconds) {
     if (errno != EINTR) return -1;
   }
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void HeapTest::SetUp() {
+  ASSERT_EQ(zrHeapCreate(kLibraryHeapSize), 1);
+}
+
+void HeapTest::TearDown() {
+  zrHeapDestroy();
 }
 
 }  // namespace zrtest

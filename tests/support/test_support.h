@@ -1,6 +1,8 @@
 // Helpers shared by the test suites.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -64,6 +66,13 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// The library heap for one test; every block taken from it must be freed before the test ends.
+class HeapTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
 };
 
 }  // namespace zrtest
