@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/command_line.h"
+#include "system/heap.h"
 #include "system/text_encoding.h"
 
 namespace {
@@ -32,7 +33,12 @@ int RunTool(const char* tool, const char* usage, int argc, char** argv,
   const std::u16string& name = arguments[1];
   const Arguments rest(arguments.begin() + 2, arguments.end());
   for (const ToolCommand& command : commands) {
-    if (name == command.name) return command.run(rest);
+    if (name != command.name) continue;
+    // Pictures and other large buffers come from the library heap.
+    zrHeapCreate(kLibraryHeapSize);
+    const int status = command.run(rest);
+    zrHeapDestroy();
+    return status;
   }
   if (name == u"--help" || name == u"help") {
     std::fputs(usage, stdout);

@@ -2,8 +2,8 @@
 #include <vector>
 
 #include "commands.h"
+#include "common/tool_files.h"
 #include "file/archive_format.h"
-#include "file/zrFile.h"
 #include "platform/file_system.h"
 
 namespace {
@@ -38,15 +38,6 @@ void Collect(const std::u16string& folder, const std::u16string& prefix,
   platform::FindClose(search);
 }
 
-bool ReadWhole(const std::u16string& path, std::vector<char>& bytes) {
-  zrFile file;
-  if (!file.Open(path.c_str(), ZRFILE_READ | ZRFILE_OPEN_EXISTING)) return false;
-  const int32_t size = file.GetSize();
-  if (size < 0) return false;
-  bytes.resize(static_cast<size_t>(size));
-  return size == 0 || file.Read(bytes.data(), size) == size;
-}
-
 }  // namespace
 
 int RunPack(const Arguments& arguments) {
@@ -67,9 +58,9 @@ int RunPack(const Arguments& arguments) {
     PrintError(writer.Reason());
     return kExitFailed;
   }
-  std::vector<char> bytes;
+  std::vector<uint8_t> bytes;
   for (const Source& source : sources) {
-    if (!ReadWhole(source.path, bytes)) {
+    if (!ReadWholeFile(source.path, bytes)) {
       PrintError("cannot read '" + ToUtf8(source.path) + "'");
       return kExitFailed;
     }

@@ -1,0 +1,160 @@
+// convert: decodes one frame of any picture the library reads and writes it as PNG or HG-3.
+#include <cstring>
+#include <string>
+
+#include "commands.h"
+#include "common/tool_files.h"
+#include "image/hg3_writer.h"
+#include "image/zrImagePng.h"
+
+namespace {
+
+struct ConvertArguments {
+  std::u16string in;
+  std::u16string out;
+  FrameChoice choice;
+};
+
+// A whole decimal number, optionally negative; false for anything else.
+bool ParseNumber(const std::u16string& text, int64_t low, int64_t high, int64_t& value) {
+  const std::string digits = ToUtf8(text);
+  if (digits.empty() || digits.size() > 12) return false;
+  size_t used = 0;
+  try {
+    value = std::stoll(digits, &used, 10);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return used == digits.size() && value >= low && value <= high;
+}
+
+bool ParseConvertArguments(const Arguments& arguments, ConvertArguments& parsed) {
+  std::vector<std::u16string> paths;
+  bool chosen = false;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::u16string& argument = arguments[i];
+    if (argument == u"--key" || argument == u"--frame") {
+      int64_t value = 0;
+      const bool key = argument == u"--key";
+      if (chosen) {
+        PrintError("give either --key or --frame, once");
+        return false;
+      }
+      if (i + 1 >= arguments.size() || !ParseNumber(arguments[i + 1], key ? INT32_MIN : 0,
+                                                    key ? INT32_MAX : UINT32_MAX, value)) {
+        PrintError(ToUtf8(argument) + (key ? " needs a number" : " needs a number from 0"));
+        return false;
+      }
+      ++i;
+      chosen = true;
+      parsed.choice.byPosition = !key;
+      parsed.choice.key = key ? static_cast<int32_t>(value) : 0;
+      parsed.choice.position = key ? 0 : static_cast<uint32_t>(value);
+    } else if (paths.size() < 2) {
+      paths.push_back(argument);
+    } else {
+      PrintError("unexpected argument '" + ToUtf8(argument) + "'");
+      return false;
+    }
+  }
+  if (paths.size() != 2) {
+    PrintError("convert needs IN and OUT");
+    return false;
+  }
+  parsed.in = paths[0];
+  parsed.out = paths[1];
+  return true;
+}
+
+// `extension` in lower case; the path's may be in either.
+bool HasExtension(const std::u16string& path, const std::u16string& extension) {
+  if (path.size() <= extension.size()) return false;
+  std::u16string tail = path.substr(path.size() - extension.size());
+  for (char16_t& unit : tail) {
+    if (unit >= u'A' && unit <= u'Z') unit = static_cast<char16_t>(unit - u'A' + u'a');
+  }
+  return tail == extension;
+}
+
+// The pixels in blue, green, red(, alpha) order, as both writers take them.
+void PutBlueFirst(zrImage& image, ImageKind kind) {
+  if (!HoldsRedFirst(kind)) return;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  image.GetSize(&width, &height);
+  for (int32_t y = 0; y < static_cast<int32_t>(height); ++y) {
+    uint8_t* pixel = image.PixelAt(0, y);
+    for (uint32_t x = 0; x < width; ++x, pixel += image.GetBytesPerPixel()) {
+      std::swap(pixel[0], pixel[2]);
+    }
+  }
+}
+
+// The length of the PNG stream up to the end of its IEND chunk: the encoder's block may be
+// longer (it is rounded up), and the file should hold the stream only.
+uint32_t PngStreamLength(const uint8_t* data, uint32_t size) {
+  uint64_t at = 8;
+  while (at + 12 <= size) {
+    const uint8_t* length = data + at;  // big-endian, as every PNG number
+    const uint64_t end = at + 12 +
+                         (uint64_t{length[0]} << 24 | uint64_t{length[1]} << 16 |
+                          uint64_t{length[2]} << 8 | length[3]);
+    if (end > size) break;
+    if (std::memcmp(data + at + 4, "IEND", 4) == 0) return static_cast<uint32_t>(end);
+    at = end;
+  }
+  return size;
+}
+
+bool WritePng(zrImage& image, const std::u16string& path) {
+  if (image.GetBytesPerPixel() != 3 && image.GetBytesPerPixel() != 4) {
+    PrintError("pictures of " + std::to_string(image.GetBytesPerPixel()) +
+               " bytes per pixel cannot be written as PNG");
+    return false;
+  }
+  zrImagePng png;
+  MemoryBlock encoded{};
+  if (!png.CopyFrom(&image) || !png.Save(&encoded, 0, 0, 0, 0)) {
+    PrintError("the PNG encoder failed");
+    return false;
+  }
+  const bool written =
+      WriteWholeFile(path, encoded.data, PngStreamLength(encoded.data, encoded.size));
+  ReleaseMemoryBlock(&encoded);
+  if (!written) PrintError(ToUtf8(path) + ": cannot be written");
+  return written;
+}
+
+bool WriteHg3(zrImage& image, int32_t key, const std::u16string& path) {
+  hg3::Writer writer;
+  if (!AddHg3StandardFrame(writer, key, image)) {
+    PrintError("the picture cannot be coded as HG-3");
+    return false;
+  }
+  const std::vector<uint8_t> bytes = writer.Finish();
+  if (!WriteWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
+    PrintError(ToUtf8(path) + ": cannot be written");
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int RunConvert(const Arguments& arguments) {
+  ConvertArguments parsed;
+  if (!ParseConvertArguments(arguments, parsed)) return kExitUsage;
+  const bool png = HasExtension(parsed.out, u".png");
+  if (!png && !HasExtension(parsed.out, u".hg3")) {
+    PrintError("OUT must end in .png or .hg3");
+    return kExitUsage;
+  }
+  PictureFile file;
+  if (!OpenPictureFile(parsed.in, file)) return kExitFailed;
+  int32_t key = 0;
+  const HeldImage image = DecodeFrame(file, parsed.choice, &key);
+  if (!image) return kExitFailed;
+  PutBlueFirst(*image, file.kind);
+  const bool written = png ? WritePng(*image, parsed.out) : WriteHg3(*image, key, parsed.out);
+  return written ? kExitOk : kExitFailed;
+}

@@ -1,0 +1,20 @@
+// zrimage: tells what a picture file holds and converts pictures between the formats the library
+// reads and PNG or HG-3.
+#include "commands.h"
+
+namespace {
+
+constexpr char kUsage[] =
+    "usage: zrimage info FILE\n"
+    "       zrimage convert IN OUT [--key K | --frame N]\n"
+    "  info     print the format and, for each frame, its key, size, bytes per pixel, canvas,\n"
+    "           offset, base values and alpha state\n"
+    "  convert  decode frame K (by key, 0 by default) or the N-th frame (from 0) of IN and\n"
+    "           write OUT by its extension: .png as the picture shows on screen (RGB or RGBA),\n"
+    "           .hg3 as an HG-3 standard plane\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  return RunTool("zrimage", kUsage, argc, argv, {{u"info", RunInfo}, {u"convert", RunConvert}});
+}
