@@ -43,7 +43,10 @@ for harness in build/linux-fuzz/fuzz/*_fuzz; do
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$name/." "$work/" 2>/dev/null || true
   echo "-- $name"
-  "$harness" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$work" 2>&1 | tail -n 2
+  # Pictures may be up to 16384 pixels a side, and a frame may hold two of them while it decodes
+  # (1 GiB each at most): more than libFuzzer's default 2 GiB limit allows.
+  "$harness" -max_total_time="$fuzz_seconds" -rss_limit_mb=4096 -print_final_stats=0 "$work" 2>&1 |
+    tail -n 2
   rm -rf "$work"
 done
 
