@@ -5,9 +5,9 @@ int DescribeAsDib(const zrImage& image, DibView* view) {
   uint32_t width = 0;
   uint32_t height = 0;
   image.GetSize(&width, &height);
-  DibInfoHeader& header = view->header;
-  header = DibInfoHeader{};
-  header.size = sizeof(DibInfoHeader);
+  platform::DibInfoHeader& header = view->header;
+  header = platform::DibInfoHeader{};
+  header.size = sizeof(platform::DibInfoHeader);
   header.width = static_cast<int32_t>(width);
   header.height = static_cast<int32_t>(height);
   header.planes = 1;

@@ -5,25 +5,10 @@
 #include <cstdint>
 
 #include "image/zrImage.h"
-
-// The 40-byte bitmap information header, laid out as the platform expects it.
-struct DibInfoHeader {
-  uint32_t size;
-  int32_t width;
-  int32_t height;  // positive: the first buffer row is the bottom line on screen
-  uint16_t planes;
-  uint16_t bitCount;
-  uint32_t compression;  // 0: uncompressed
-  uint32_t sizeImage;
-  int32_t xPelsPerMeter;
-  int32_t yPelsPerMeter;
-  uint32_t coloursUsed;
-  uint32_t coloursImportant;
-};
-static_assert(sizeof(DibInfoHeader) == 40, "the header is 40 bytes");
+#include "platform/window.h"
 
 struct DibView {
-  DibInfoHeader header;
+  platform::DibInfoHeader header;
   const uint8_t* bits;
 };
 
