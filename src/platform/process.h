@@ -19,4 +19,10 @@ bool SetCurrentDirectory(const char16_t* path);
 // terminator.
 size_t GetFullPath(const char16_t* path, char16_t* out, size_t capacity);
 
+// True when another process runs a Windows program (an .exe) that lies in `folder` or below it.
+// On Linux a game under Wine holds no lock the native build can see, but its command line names
+// its program by its Windows path, which the prefix's drives map to the same files. Always false
+// on Windows, where the game's own mutexes tell.
+bool ProgramRunsFrom(const char16_t* folder);
+
 }  // namespace platform

@@ -5,6 +5,7 @@
 
 #include "file/zrFile.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 #include "system/bounded_text.h"
 #include "system/folders.h"
 #include "system/numbers.h"
@@ -148,6 +149,11 @@ uint32_t ReadInstalledVersion() {
 
 uint32_t RequiredVersion() {
   return VersionOf(WideToInt(UpdateInfo.version_major), WideToInt(UpdateInfo.version_minor));
+}
+
+bool GameProgramRunning() {
+  return FindInstallFolder(UpdateInfo.brand, UpdateInfo.app) && InstallFolder[0] != 0 &&
+         platform::ProgramRunsFrom(InstallFolder);
 }
 
 int VerifyInstallTarget(platform::WindowHandle window) {

@@ -42,6 +42,11 @@ uint32_t ReadInstalledVersion();
 // (major << 16) | minor of the update description: the lowest installed version accepted.
 uint32_t RequiredVersion();
 
+// A program from the installed game's folder runs (found quietly; false when there is no game).
+// On Windows the game's mutexes tell this; on Linux a game under Wine holds none the native build
+// can see.
+bool GameProgramRunning();
+
 // Finds the installed game and checks its version; shows the failure's message (owned by
 // `window`) and returns 0 when the update cannot go on. An empty folder text counts as no
 // installation: the files would otherwise land relative to the package.

@@ -33,4 +33,8 @@ size_t GetFullPath(const char16_t* path, char16_t* out, size_t capacity) {
   return length < capacity ? length : 0;
 }
 
+bool ProgramRunsFrom(const char16_t*) {
+  return false;
+}
+
 }  // namespace platform
