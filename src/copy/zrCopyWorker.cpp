@@ -69,7 +69,7 @@ int32_t zrCopyWorker::AddJob(const char16_t* source, const char16_t* destination
   return 1;
 }
 
-int32_t zrCopyWorker::Start(CopyProgressCallback progress, void* user, CopyBlockFilter filter) {
+int32_t zrCopyWorker::Start(CopyProgressFunction progress, void* user, CopyBlockFilter filter) {
   if (jobThread_) return 0;
   progress_ = progress;
   user_ = user;

@@ -59,7 +59,7 @@ struct CopyStatus {
 // Called on a worker thread with a copy of the status. Non-zero goes on, 0 cancels the queue (the
 // answer to an error report or to the final report is not looked at). It may block: only the
 // calling worker thread waits.
-using CopyProgressCallback = int32_t (*)(void* user, CopyStatus* status);
+using CopyProgressFunction = int32_t (*)(void* user, CopyStatus* status);
 // Called by the writer just before each block is written; it may change the block in place.
 using CopyBlockFilter = void (*)(void* user, void* block, uint32_t fileDoneLow,
                                  uint32_t fileDoneHigh, uint32_t length, CopyStatus* status);
@@ -83,7 +83,7 @@ class zrCopyWorker {
   // Queues a copy of a file or of a folder (created, not filled); before Start.
   int32_t AddJob(const char16_t* source, const char16_t* destination, int32_t value);
   // Starts the job thread and returns at once; a worker runs its queue once.
-  int32_t Start(CopyProgressCallback progress, void* user, CopyBlockFilter filter);
+  int32_t Start(CopyProgressFunction progress, void* user, CopyBlockFilter filter);
   // Waits for the final report, then releases the threads, the ring and the queue.
   void Destroy();
 
@@ -128,7 +128,7 @@ class zrCopyWorker {
   std::unique_ptr<zrThread> readerThread_;
   std::unique_ptr<zrThread> writerThread_;
 
-  CopyProgressCallback progress_ = nullptr;
+  CopyProgressFunction progress_ = nullptr;
   CopyBlockFilter filter_ = nullptr;
   void* user_ = nullptr;
 
