@@ -25,8 +25,10 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset linu
 
 step "Linux TSan build of the suites with threads"
 cmake --preset linux-tsan >/dev/null
-cmake --build --preset linux-tsan -j "$jobs" --target zr_system_tests zr_copy_tests zr_file_tests
-for suite in system copy file; do
+cmake --build --preset linux-tsan -j "$jobs" --target zr_platform_tests zr_system_tests \
+  zr_copy_tests zr_file_tests zr_e2e_tests updater
+# The end-to-end suite runs the TSan build of the updater: its copy threads post to the windows.
+for suite in platform system copy file e2e; do
   TSAN_OPTIONS=halt_on_error=1 "build/linux-tsan/tests/zr_${suite}_tests" --gtest_brief=1
 done
 

@@ -17,6 +17,7 @@
 
 #include "image/hg3_writer.h"
 #include "support/test_support.h"
+#include "support/version_dlls.h"
 
 namespace {
 
@@ -100,6 +101,11 @@ class UpdaterEndToEnd : public zrtest::HeapTest {
     dir_.WriteFile("package/data/script/a.dat", "new a");
     dir_.WriteFile("package/data/script/deep/b.dat", std::string(300000, 'b'));
     dir_.WriteFile("package/data/日本語.txt", "japanese name");
+    // A program with a version over an installed one without: the version rule lets it through.
+    if (zrtest::FileExists(zrtest::VersionDll("dots"))) {
+      fs::copy_file(zrtest::VersionDll("dots"), Package() + "/data/Demo.exe");
+      fs::copy_file(zrtest::VersionDll("no_version"), Game() + "/Demo.exe");
+    }
     // A 32 x 16 splash picture, half transparent.
     zrImage picture;
     picture.Create(32, 16, 4);
@@ -148,6 +154,9 @@ TEST_F(UpdaterEndToEnd, ASuccessfulUpdateCopiesEveryFileAndWritesTheLog) {
   EXPECT_EQ(GameFile("script/deep/b.dat"), std::string(300000, 'b'));
   EXPECT_EQ(GameFile("日本語.txt"), "japanese name");
   EXPECT_EQ(GameFile("keep.txt"), "untouched");
+  if (zrtest::FileExists(zrtest::VersionDll("dots"))) {
+    EXPECT_EQ(GameFile("Demo.exe"), dir_.ReadFile("package/data/Demo.exe"));
+  }
   struct stat source {};
   struct stat copied {};
   ASSERT_EQ(stat((Package() + "/data/script/deep/b.dat").c_str(), &source), 0);
@@ -155,8 +164,9 @@ TEST_F(UpdaterEndToEnd, ASuccessfulUpdateCopiesEveryFileAndWritesTheLog) {
   EXPECT_EQ(copied.st_mtim.tv_sec, source.st_mtim.tv_sec);
   // Sorted, quoted, Shift-JIS ("日本語" is 93 fa 96 7b 8c ea) with CR LF.
   EXPECT_EQ(GameFile("install.log"),
-            "\"readme.txt\"\r\n\"script\\a.dat\"\r\n\"script\\deep\\b.dat\"\r\n"
-            "\"\x93\xfa\x96\x7b\x8c\xea.txt\"\r\n");
+            std::string(zrtest::FileExists(zrtest::VersionDll("dots")) ? "\"Demo.exe\"\r\n" : "") +
+                "\"readme.txt\"\r\n\"script\\a.dat\"\r\n\"script\\deep\\b.dat\"\r\n"
+                "\"\x93\xfa\x96\x7b\x8c\xea.txt\"\r\n");
 }
 
 TEST_F(UpdaterEndToEnd, CancelTouchesNothing) {
