@@ -31,8 +31,9 @@ bool PrepareUpdate(platform::WindowHandle window) {
       CurrentRun->options.unattended ||
       platform::ShowMessageBox(window, CurrentLanguage.intoro, CurrentLanguage.wndtitle,
                                platform::kMessageBoxOkCancel) == platform::kAnswerOk;
-  return confirmed && VerifyInstallTarget(window) && EnterDataFolder(window) &&
-         ListUpdateFiles(window);
+  if (!confirmed || !VerifyInstallTarget(window) || !EnterDataFolder(window)) return false;
+  UpdateFileList.clear();  // the files of this run only
+  return ListUpdateFiles(window);
 }
 
 }  // namespace

@@ -15,41 +15,13 @@
 #include <string>
 #include <vector>
 
-#include "image/hg3_writer.h"
+#include "e2e/demo_install.h"
 #include "support/test_support.h"
 #include "support/version_dlls.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr char kUpdateInfo[] = R"(<?xml version="1.0" encoding="UTF-8"?>
-<document>
-  <brand>DemoSoft</brand>
-  <app>Demo</app>
-  <instpath>DemoSoft\Demo</instpath>
-  <mutex>ZrE2E_Demo_Running_%PID%</mutex>
-  <confmutex>ZrE2E_Demo_Config_%PID%</confmutex>
-  <checkexeversion>1</checkexeversion>
-  <version><major>1</major><minor>2</minor></version>
-  <language>
-    <default>en</default>
-    <lang00><code>0x0409</code><prifix>en</prifix><lang>English</lang></lang00>
-  </language>
-  <en>
-    <message>
-      <wndtitle>Demo Update</wndtitle>
-      <intoro>Update the demo?</intoro>
-      <success>The update is complete.</success>
-      <error_version>The installed version is too old.</error_version>
-      <error_inst>The demo is not installed.</error_inst>
-      <error_copy>A file could not be copied.</error_copy>
-    </message>
-    <message_sys><copying>Copying files.</copying></message_sys>
-    <message_error><boot>The demo is running.</boot><title>Error</title></message_error>
-  </en>
-</document>
-)";
 
 // The console's rendering of one message box with the answer read from the input file.
 std::string Box(const std::string& caption, const std::string& text, bool twoButtons = false,
@@ -58,72 +30,8 @@ std::string Box(const std::string& caption, const std::string& text, bool twoBut
          answer + "\n";
 }
 
-class UpdaterEndToEnd : public zrtest::HeapTest {
+class UpdaterEndToEnd : public zrtest::DemoInstallTest {
  protected:
-  void SetUp() override {
-    zrtest::HeapTest::SetUp();
-    MakeInstalledGame();
-    MakePackage();
-  }
-
-  std::string Prefix() const { return dir_.PathOf("prefix"); }
-  // Named for this test process: a program of another test's game must not look like this one's.
-  std::string GameName() const { return "Demo" + std::to_string(getpid()); }
-  std::string Game() const { return dir_.PathOf("prefix/drive_c/Games/" + GameName()); }
-  std::string Package() const { return dir_.PathOf("package"); }
-
-  void MakeInstalledGame() {
-    fs::create_directories(Prefix() + "/dosdevices");
-    fs::create_directories(Prefix() + "/drive_c/ProgramData/DemoSoft");
-    fs::create_directories(Game() + "/config");
-    fs::create_directories(Game() + "/script");
-    fs::create_symlink("../drive_c", Prefix() + "/dosdevices/c:");
-    dir_.WriteFile("prefix/drive_c/ProgramData/DemoSoft/Demo.xml",
-                   "<record><path>C:\\Games\\" + GameName() + "</path></record>");
-    SetInstalledVersion(1, 2);
-    dir_.WriteFile("prefix/drive_c/Games/" + GameName() + "/script/a.dat", "old a");
-    dir_.WriteFile("prefix/drive_c/Games/" + GameName() + "/keep.txt", "untouched");
-  }
-
-  void SetInstalledVersion(int major, int minor) {
-    dir_.WriteFile("prefix/drive_c/Games/" + GameName() + "/config/startup.xml",
-                   "<startup><major>" + std::to_string(major) + "</major><minor>" +
-                       std::to_string(minor) + "</minor></startup>");
-  }
-
-  void MakePackage() {
-    fs::create_directories(Package() + "/data/script/deep");
-    std::string info = kUpdateInfo;
-    const std::string pid = std::to_string(getpid());
-    for (size_t at; (at = info.find("%PID%")) != std::string::npos;) info.replace(at, 5, pid);
-    dir_.WriteFile("package/updateinfo.xml", info);
-    dir_.WriteFile("package/data/readme.txt", "new readme");
-    dir_.WriteFile("package/data/script/a.dat", "new a");
-    dir_.WriteFile("package/data/script/deep/b.dat", std::string(300000, 'b'));
-    dir_.WriteFile("package/data/日本語.txt", "japanese name");
-    // A program with a version over an installed one without: the version rule lets it through.
-    if (zrtest::FileExists(zrtest::VersionDll("dots"))) {
-      fs::copy_file(zrtest::VersionDll("dots"), Package() + "/data/Demo.exe");
-      fs::copy_file(zrtest::VersionDll("no_version"), Game() + "/Demo.exe");
-    }
-    // A 32 x 16 splash picture, half transparent.
-    zrImage picture;
-    picture.Create(32, 16, 4);
-    for (int32_t y = 0; y < 16; ++y) {
-      for (int32_t x = 0; x < 32; ++x) {
-        uint8_t* pixel = picture.PixelAt(x, y);
-        pixel[0] = static_cast<uint8_t>(x * 8);
-        pixel[1] = static_cast<uint8_t>(y * 16);
-        pixel[2] = 200;
-        pixel[3] = x < 16 ? 255 : 0;
-      }
-    }
-    hg3::Writer writer;
-    AddHg3StandardFrame(writer, 0, picture);
-    const std::vector<uint8_t> hg3 = writer.Finish();
-    dir_.WriteFile("package/updatebg.hg3", std::string(hg3.begin(), hg3.end()));
-  }
-
   // Runs the updater in the package folder with `answers` on standard input.
   zrtest::CommandRun Run(const std::string& answers, const std::string& arguments = "") {
     dir_.WriteFile("answers", answers);
@@ -131,13 +39,6 @@ class UpdaterEndToEnd : public zrtest::HeapTest {
                               "' timeout 60 " + UPDATER_PATH + " " + arguments + " < '" +
                               dir_.PathOf("answers") + "')");
   }
-
-  std::string GameFile(const std::string& relative) const {
-    return dir_.ReadFile("prefix/drive_c/Games/" + GameName() + "/" + relative);
-  }
-  bool GameHas(const std::string& relative) const { return fs::exists(Game() + "/" + relative); }
-
-  zrtest::TempDir dir_;
 };
 
 TEST_F(UpdaterEndToEnd, ASuccessfulUpdateCopiesEveryFileAndWritesTheLog) {

@@ -45,8 +45,11 @@ void CaptureSink(TraceKind, const std::string& text) {
 
 std::vector<RecordedMessageBox> recordedBoxes;
 int recorderAnswer = platform::kAnswerOk;
+std::mutex recorderLock;  // boxes may be shown on any thread
 int RecordBox(const platform::MessageBoxRequest& request) {
-  recordedBoxes.push_back({Utf8(request.text), Utf8(request.caption), request.flags});
+  std::lock_guard<std::mutex> hold(recorderLock);
+  recordedBoxes.push_back(
+      {Utf8(request.text), Utf8(request.caption), request.flags, request.owner});
   return recorderAnswer;
 }
 }  // namespace

@@ -31,6 +31,7 @@ struct RecordedMessageBox {
   std::string text;
   std::string caption;
   uint32_t flags;
+  platform::WindowHandle owner;
 };
 class MessageBoxRecorder {
  public:
