@@ -99,7 +99,7 @@ intptr_t DefaultWindowProcedure(WindowHandle window, uint32_t message, uintptr_t
                                 intptr_t lParam);
 
 // Queues the message for the window's thread; safe from any thread. False when the window is gone.
-bool PostAppMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // Makes the calling thread's message loop end with `exitCode`.
 void PostQuitAppMessage(int exitCode);
 // Dispatches messages until the quit message; returns its exit code.

@@ -46,7 +46,7 @@ void ReportEnd(platform::WindowHandle dialog, const char16_t* text) {
   CurrentRun->copying = false;
   platform::ShowAppWindow(dialog, platform::kShowHide);
   platform::ShowMessageBox(dialog, text, CurrentLanguage.wndtitle, platform::kMessageBoxOk);
-  platform::PostAppMessage(dialog, kMessageUpdateClose, 0, 0);
+  platform::PostWindowMessage(dialog, kMessageUpdateClose, 0, 0);
 }
 
 std::u16string Ascii(const char* text) {
@@ -94,7 +94,7 @@ void NoteProgress(platform::WindowHandle dialog, const CopyStatus& status) {
   if (progress.pending || now - progress.posted < kProgressInterval) return;
   progress.pending = true;
   progress.posted = now;
-  platform::PostAppMessage(dialog, kMessageUpdateProgress, 0, 0);
+  platform::PostWindowMessage(dialog, kMessageUpdateProgress, 0, 0);
 }
 
 }  // namespace
@@ -105,13 +105,13 @@ intptr_t ProgressDialogProcedure(platform::WindowHandle dialog, uint32_t message
     case platform::kMessageInitDialog:
       CenterWindowOn(CurrentRun->splash, dialog);
       platform::SetDialogItemText(dialog, kProgressTextId, CurrentLanguage.copying);
-      platform::PostAppMessage(dialog, kMessageUpdateCopy, 0, 0);
+      platform::PostWindowMessage(dialog, kMessageUpdateCopy, 0, 0);
       break;
     case kMessageUpdateCopy:
       StartCopy(dialog);
       break;
     case kMessageUpdateClose:
-      platform::PostAppMessage(CurrentRun->splash, kMessageUpdateClose, 0, 0);
+      platform::PostWindowMessage(CurrentRun->splash, kMessageUpdateClose, 0, 0);
       platform::EndAppDialog(dialog, kDialogClosed);
       break;
     case kMessageUpdateSuccess:
@@ -133,13 +133,13 @@ intptr_t ProgressDialogProcedure(platform::WindowHandle dialog, uint32_t message
 int32_t CopyProgressCallback(void* user, CopyStatus* status) {
   auto* dialog = static_cast<platform::WindowHandle>(user);
   if (status->done) {
-    if (!status->error) platform::PostAppMessage(dialog, kMessageUpdateSuccess, 0, 0);
+    if (!status->error) platform::PostWindowMessage(dialog, kMessageUpdateSuccess, 0, 0);
     return 1;
   }
   if (status->error) {
     platform::ShowMessageBox(dialog, status->errorText, CurrentLanguage.title,
                              platform::kMessageBoxOk);
-    platform::PostAppMessage(dialog, kMessageUpdateFailed, 0, 0);
+    platform::PostWindowMessage(dialog, kMessageUpdateFailed, 0, 0);
     return 0;
   }
   NoteProgress(dialog, *status);

@@ -63,7 +63,7 @@ intptr_t SplashWindowProcedure(platform::WindowHandle window, uint32_t message, 
                                intptr_t lParam) {
   switch (message) {
     case platform::kMessageCreate:
-      platform::PostAppMessage(window, kMessageUpdateStart, 0, 0);
+      platform::PostWindowMessage(window, kMessageUpdateStart, 0, 0);
       break;
     case platform::kMessageDestroy:
       platform::PostQuitAppMessage(0);
@@ -80,7 +80,7 @@ intptr_t SplashWindowProcedure(platform::WindowHandle window, uint32_t message, 
       platform::DestroyAppWindow(window);
       break;
     case kMessageUpdateStart:
-      platform::PostAppMessage(
+      platform::PostWindowMessage(
           window, PrepareUpdate(window) ? kMessageUpdateRepaint : kMessageUpdateClose, 0, 0);
       break;
     case kMessageUpdateOpenDialog:
@@ -89,7 +89,7 @@ intptr_t SplashWindowProcedure(platform::WindowHandle window, uint32_t message, 
       break;
     case kMessageUpdateRepaint:
       DrawPicture(window, false);
-      platform::PostAppMessage(window, kMessageUpdateOpenDialog, 0, 0);
+      platform::PostWindowMessage(window, kMessageUpdateOpenDialog, 0, 0);
       break;
     default:
       break;

@@ -90,10 +90,10 @@ TEST_F(WindowTest, PostedMessagesArriveInOrderAndQuitComesAfterAllOfThem) {
   WindowHandle one = Create();
   WindowHandle two = Create();
   seen.clear();
-  EXPECT_TRUE(PostAppMessage(one, kFirst, 0, 0));
-  EXPECT_TRUE(PostAppMessage(two, kSecond, 0, 0));
+  EXPECT_TRUE(PostWindowMessage(one, kFirst, 0, 0));
+  EXPECT_TRUE(PostWindowMessage(two, kSecond, 0, 0));
   PostQuitAppMessage(7);
-  EXPECT_TRUE(PostAppMessage(one, kThird, 0, 0));  // posted after the quit, still served first
+  EXPECT_TRUE(PostWindowMessage(one, kThird, 0, 0));  // posted after the quit, still served first
   EXPECT_EQ(RunMessageLoop(), 7);
   EXPECT_EQ(seen, (std::vector<std::string>{Entry(one, kFirst), Entry(two, kSecond),
                                             Entry(one, kThird)}));
@@ -103,14 +103,14 @@ TEST_F(WindowTest, PostedMessagesArriveInOrderAndQuitComesAfterAllOfThem) {
 
 TEST_F(WindowTest, MessagesForADestroyedWindowAreDropped) {
   WindowHandle gone = Create();
-  ASSERT_TRUE(PostAppMessage(gone, kFirst, 0, 0));
+  ASSERT_TRUE(PostWindowMessage(gone, kFirst, 0, 0));
   DestroyAppWindow(gone);
-  EXPECT_FALSE(PostAppMessage(gone, kSecond, 0, 0));
-  EXPECT_FALSE(PostAppMessage(nullptr, kSecond, 0, 0));
+  EXPECT_FALSE(PostWindowMessage(gone, kSecond, 0, 0));
+  EXPECT_FALSE(PostWindowMessage(nullptr, kSecond, 0, 0));
   // The next record may well take the same address; it must not inherit the queued message.
   WindowHandle next = Create();
   seen.clear();
-  PostAppMessage(next, kThird, 0, 0);
+  PostWindowMessage(next, kThird, 0, 0);
   PostQuitAppMessage(0);
   EXPECT_EQ(RunMessageLoop(), 0);
   EXPECT_EQ(seen, std::vector<std::string>{Entry(next, kThird)});
@@ -121,12 +121,12 @@ TEST_F(WindowTest, PaintingComesWhenNoPostedMessageWaits) {
   intptr_t (*painter)(WindowHandle, uint32_t, uintptr_t, intptr_t) =
       [](WindowHandle w, uint32_t message, uintptr_t, intptr_t) -> intptr_t {
     seen.push_back(std::to_string(message));
-    if (message == kFirst) PostAppMessage(w, kSecond, 0, 0);
+    if (message == kFirst) PostWindowMessage(w, kSecond, 0, 0);
     if (message == kMessagePaint) {
       DibInfoHeader header = {40, 2, 2, 1, 24, 0, 16, 0, 0, 0, 0};
       const unsigned char bits[16] = {};
       PaintWindowDib(w, header, bits);
-      PostAppMessage(w, kThird, 0, 0);
+      PostWindowMessage(w, kThird, 0, 0);
     }
     if (message == kThird) PostQuitAppMessage(0);
     return 0;
@@ -135,7 +135,7 @@ TEST_F(WindowTest, PaintingComesWhenNoPostedMessageWaits) {
   testing::internal::CaptureStdout();
   WindowHandle window = CreateAppWindow(0, u"Painter", u"Painter", kStylePopup | kStyleVisible, 0,
                                         0, 2, 2, nullptr, CurrentInstance());
-  PostAppMessage(window, kFirst, 0, 0);
+  PostWindowMessage(window, kFirst, 0, 0);
   EXPECT_EQ(RunMessageLoop(), 0);
   testing::internal::GetCapturedStdout();
   const std::string paint = std::to_string(kMessagePaint);
@@ -166,7 +166,7 @@ TEST_F(WindowTest, DefaultProcedureValidatesPaintingAndClosesTheWindow) {
   // then closed by a message from another thread.
   std::thread later([window] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    PostAppMessage(window, kMessageClose, 0, 0);
+    PostWindowMessage(window, kMessageClose, 0, 0);
     PostQuitAppMessage(3);
   });
   EXPECT_EQ(RunMessageLoop(), 3);
@@ -196,7 +196,7 @@ TEST_F(WindowTest, MessagesPostedFromManyThreadsAreAllDispatched) {
   std::vector<std::thread> posters;
   for (int t = 0; t < kThreads; ++t) {
     posters.emplace_back([window, t] {
-      for (int i = 0; i < kEach; ++i) PostAppMessage(window, kCounted, t, i);
+      for (int i = 0; i < kEach; ++i) PostWindowMessage(window, kCounted, t, i);
     });
   }
   EXPECT_EQ(RunMessageLoop(), kThreads * kEach);
@@ -213,7 +213,7 @@ intptr_t DialogProcedure(WindowHandle dialog, uint32_t message, uintptr_t, intpt
   if (message == kMessageInitDialog) {
     openedDialog = dialog;
     seen.push_back("parameter:" + std::to_string(lParam));
-    PostAppMessage(firstWindow, kFourth, 0, 0);
+    PostWindowMessage(firstWindow, kFourth, 0, 0);
   }
   if (message == kEndDialog) EndAppDialog(dialog, 42);
   return 0;
@@ -221,7 +221,7 @@ intptr_t DialogProcedure(WindowHandle dialog, uint32_t message, uintptr_t, intpt
 
 intptr_t OwnerProcedure(WindowHandle window, uint32_t message, uintptr_t, intptr_t) {
   seen.push_back("owner:" + std::to_string(message));
-  if (message == kFourth) PostAppMessage(openedDialog, kEndDialog, 0, 0);
+  if (message == kFourth) PostWindowMessage(openedDialog, kEndDialog, 0, 0);
   if (message == kFirst) {
     seen.push_back("result:" + std::to_string(RunModalDialog(CurrentInstance(), 1003, window,
                                                              DialogProcedure, 9)));
@@ -235,7 +235,7 @@ TEST_F(WindowTest, ModalDialogServesItsOwnerAndEndsWithItsResult) {
   firstWindow =
       CreateAppWindow(0, u"Owner", u"", kStylePopup, 0, 0, 1, 1, nullptr, CurrentInstance());
   seen.clear();
-  PostAppMessage(firstWindow, kFirst, 0, 0);
+  PostWindowMessage(firstWindow, kFirst, 0, 0);
   testing::internal::CaptureStdout();
   EXPECT_EQ(RunMessageLoop(), 0);
   testing::internal::GetCapturedStdout();
@@ -274,7 +274,7 @@ TEST_F(WindowTest, DestroyingTheOwnerEndsItsModalDialog) {
     seen.push_back("dialog:" + std::to_string(message));
     if (message == kMessageInitDialog) {
       openedDialog = dialog;
-      PostAppMessage(firstWindow, kMessageClose, 0, 0);
+      PostWindowMessage(firstWindow, kMessageClose, 0, 0);
     }
     return 0;
   };
@@ -304,7 +304,7 @@ TEST_F(WindowTest, ConsoleShowsHeadingsPicturesAndDialogTexts) {
     if (message == kMessageInitDialog) {
       EXPECT_TRUE(SetDialogItemText(dialog, 1005, u"コピー中"));  // shown once it appears
       EXPECT_FALSE(SetDialogItemText(dialog, 1006, u"no such item"));
-      PostAppMessage(dialog, kFirst, 0, 0);
+      PostWindowMessage(dialog, kFirst, 0, 0);
     }
     if (message == kFirst) {
       SetDialogItemText(dialog, 1005, u"visible");

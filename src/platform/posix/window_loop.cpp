@@ -62,7 +62,7 @@ std::unique_ptr<WindowRecord> ProgressDialog(WindowHandle owner, WindowProcedure
 
 }  // namespace
 
-bool PostAppMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+bool PostWindowMessage(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   WindowState& state = Windows();
   {
     std::lock_guard<std::mutex> hold(state.lock);

@@ -6,6 +6,7 @@
 #undef FindNextFile
 #undef GetFileAttributes
 #undef SetFileAttributes
+#undef ReplaceFile
 
 #include <cwchar>
 
