@@ -2,13 +2,17 @@
 
 #include <windows.h>
 
-#include <new>
+#include <exception>
 
 static_assert(sizeof(wchar_t) == 2, "wide strings are UTF-16");
 
 namespace platform {
 
 namespace {
+
+// The VS_VERSIONINFO lengths are 16-bit, so a real version resource is below 64 KiB; a damaged
+// file can claim gigabytes, which are not believed (as in the posix reader).
+constexpr DWORD kMaxVersionResourceSize = 1u << 20;
 
 const wchar_t* W(const char16_t* text) {
   return reinterpret_cast<const wchar_t*>(text);
@@ -34,10 +38,10 @@ bool LoadVersionInfo(const char16_t* path, std::vector<uint8_t>& block) {
   try {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(W(path), &ignored);
-    if (size == 0) return false;
+    if (size == 0 || size > kMaxVersionResourceSize) return false;
     block.assign(size, 0);
     if (GetFileVersionInfoW(W(path), 0, size, block.data())) return true;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
   }
   block.clear();
   return false;
@@ -53,7 +57,7 @@ bool QueryVersionTranslation(const std::vector<uint8_t>& block, uint32_t& transl
     const auto* pair = static_cast<const WORD*>(value);
     translation = (static_cast<uint32_t>(pair[0]) << 16) | pair[1];
     return true;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return false;
   }
 }
@@ -70,7 +74,7 @@ bool QueryVersionString(const std::vector<uint8_t>& block, const char16_t* subBl
     value.clear();
     for (UINT i = 0; i < length && text[i] != 0; ++i) value += text[i];
     return true;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return false;
   }
 }
