@@ -3,6 +3,7 @@
 // Needs wine and a prepared prefix named by ZR_WINE_PREFIX (scripts/test.sh makes one); the
 // seed of the random inputs is printed and can be fixed with ZR_DIFFERENTIAL_SEED.
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <list>
 #include <map>
 #include <random>
 #include <sstream>
@@ -19,10 +21,12 @@
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "platform/little_endian.h"
 #include "platform/platform_test_support.h"
 #include "platform/posix/upper_case.h"
 #include "platform/process.h"
 #include "platform/profile_string.h"
+#include "platform/version_resource.h"
 #include "support/test_support.h"
 #include "system/text_encoding.h"
 
@@ -93,9 +97,23 @@ class WindowsDifferential : public ::testing::Test {
     return answers;
   }
 
+  // Skips the test unless the POSIX locale `name`, which Wine takes the user's locale from, is
+  // generated; then makes it the locale of this process and of the helper.
+  void UseLocale(const char* name) {
+    const locale_t locale = newlocale(LC_ALL_MASK, name, nullptr);
+    if (!locale)
+      GTEST_SKIP() << name << " is not generated (localedef -i ... -f UTF-8 " << name << ")";
+    freelocale(locale);
+    locale_.clear();
+    locale_.emplace_back("LC_ALL", nullptr);
+    locale_.emplace_back("LC_MESSAGES", nullptr);
+    locale_.emplace_back("LANG", name);
+  }
+
   size_t Pick(size_t count) { return std::uniform_int_distribution<size_t>(0, count - 1)(random_); }
 
   std::string prefix_;
+  std::list<zrtest::EnvOverride> locale_;
   unsigned seed_ = 0;
   std::mt19937 random_;
 };
@@ -546,6 +564,45 @@ TEST_F(WindowsDifferential, Utf8Conversions) {
     if (windows[i] != ours[i]) NoteDifference(differences, questions[i], windows[i], ours[i]);
   }
   EXPECT_EQ(differences, 0u);
+}
+
+// The four file version numbers of a version block's root value (VS_FIXEDFILEINFO), or "err";
+// in the helper's form.
+std::string OurVersion(const std::string& path) {
+  std::vector<uint8_t> block;
+  if (!platform::LoadVersionInfo(Wide(path).c_str(), block)) return "err";
+  constexpr size_t kFixed = 40;  // after the header and the key "VS_VERSION_INFO"
+  if (block.size() < kFixed + 16 || LoadLe16(block.data() + 2) < 16) return "err";
+  const uint32_t high = LoadLe32(block.data() + kFixed + 8);
+  const uint32_t low = LoadLe32(block.data() + kFixed + 12);
+  return "ok\t" + std::to_string(high >> 16) + "." + std::to_string(high & 0xFFFF) + "." +
+         std::to_string(low >> 16) + "." + std::to_string(low & 0xFFFF);
+}
+
+// Every DLL of tests/data/version (built beside the helper), among them resources under other
+// IDs, under names and in several languages, in an English and a Japanese user locale.
+TEST_F(WindowsDifferential, VersionResourceChoice) {
+  const std::filesystem::path dlls = std::filesystem::path(kOracle).parent_path() / "version_dlls";
+  std::vector<std::string> paths;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(dlls, error)) {
+    if (entry.path().extension() == ".dll") paths.push_back(entry.path().string());
+  }
+  if (paths.empty()) GTEST_SKIP() << "no DLLs in " << dlls << " (build zr_version_dlls)";
+  for (const char* locale : {"en_US.UTF-8", "ja_JP.UTF-8"}) {
+    UseLocale(locale);
+    if (IsSkipped()) return;
+    std::vector<std::string> questions;
+    for (const std::string& path : paths) questions.push_back("version\tZ:" + path);
+    const std::vector<std::string> windows = AskWindows(questions);
+    size_t differences = 0;
+    for (size_t i = 0; i < paths.size(); ++i) {
+      const std::string expected = windows[i].rfind("err", 0) == 0 ? "err" : windows[i];
+      const std::string ours = OurVersion(paths[i]);
+      if (ours != expected) NoteDifference(differences, locale + (" " + paths[i]), expected, ours);
+    }
+    EXPECT_EQ(differences, 0u) << locale;
+  }
 }
 
 }  // namespace

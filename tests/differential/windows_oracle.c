@@ -10,6 +10,8 @@
 //                       -> ok <GetPrivateProfileStringW result> <the units read, 4 hex digits each>
 //   utf8 <hex bytes>    -> ok <MultiByteToWideChar(CP_UTF8) of them, 4 hex digits a unit>
 //   utf16 <hex units, 4 digits each> -> ok <WideCharToMultiByte(CP_UTF8) of them in hex>
+//   version <path>      -> ok <the four file version numbers of the root block> | err <error>
+//   compare <a> <b>     -> ok <lstrcmpiW(a, b): -1, 0 or 1>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -188,6 +190,56 @@ static void Utf16(const char* hex) {
   PutHex(values, converted, 2);
 }
 
+// version.dll is loaded at run time: the helper is built with the compiler's default libraries.
+static void Version(const WCHAR* path) {
+  typedef DWORD(WINAPI * SizeFn)(const WCHAR*, DWORD*);
+  typedef BOOL(WINAPI * InfoFn)(const WCHAR*, DWORD, DWORD, void*);
+  typedef BOOL(WINAPI * QueryFn)(const void*, const WCHAR*, void**, UINT*);
+  const HMODULE library = LoadLibraryW(L"version.dll");
+  const SizeFn size_of = (SizeFn)(void*)GetProcAddress(library, "GetFileVersionInfoSizeW");
+  const InfoFn info = (InfoFn)(void*)GetProcAddress(library, "GetFileVersionInfoW");
+  const QueryFn query = (QueryFn)(void*)GetProcAddress(library, "VerQueryValueW");
+  DWORD ignored;
+  DWORD size;
+  void* block;
+  VS_FIXEDFILEINFO* fixed = NULL;
+  UINT length = 0;
+  char line[96];
+  if (!size_of || !info || !query) {
+    PutText("no version.dll");
+    return;
+  }
+  size = size_of(path, &ignored);
+  if (size == 0) {
+    PutError();
+    return;
+  }
+  block = malloc(size);
+  if (!block || !info(path, 0, size, block) || !query(block, L"\\", (void**)&fixed, &length) ||
+      length < sizeof *fixed) {
+    PutError();
+    free(block);
+    return;
+  }
+  sprintf(line, "ok\t%u.%u.%u.%u", (unsigned)HIWORD(fixed->dwFileVersionMS),
+          (unsigned)LOWORD(fixed->dwFileVersionMS), (unsigned)HIWORD(fixed->dwFileVersionLS),
+          (unsigned)LOWORD(fixed->dwFileVersionLS));
+  PutText(line);
+  free(block);
+}
+
+static void Compare(WCHAR* arguments) {
+  WCHAR* second = arguments ? wcschr(arguments, L'\t') : NULL;
+  int order;
+  if (!second) {
+    PutText("bad");
+    return;
+  }
+  *second++ = 0;
+  order = lstrcmpiW(arguments, second);
+  PutText(order < 0 ? "ok\t-1" : order > 0 ? "ok\t1" : "ok\t0");
+}
+
 int main(void) {
   static char line[16384];
   static WCHAR wide[16384];
@@ -213,6 +265,10 @@ int main(void) {
       Utf8(argument ? argument : "");
     } else if (strcmp(line, "utf16") == 0) {
       Utf16(argument ? argument : "");
+    } else if (strcmp(line, "version") == 0) {
+      Version(wide);
+    } else if (strcmp(line, "compare") == 0) {
+      Compare(argument ? wide : NULL);
     } else if (strcmp(line, "profile") == 0) {
       Profile(argument ? wide : NULL);
     } else {

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 
+#include "platform/platform_test_support.h"
 #include "support/test_support.h"
 #include "support/version_dlls.h"
 
@@ -67,6 +69,41 @@ TEST(VersionResource, FilesWithoutVersionResource) {
 
 // Debian's mingw-w64 zlib: a PE32 and a PE32+ library whose string table key is in upper case
 // ("040904E4").
+// The language entry read, as the last file version number (see language_version.rch).
+std::string LanguageRead(const std::string& dll) {
+  std::vector<uint8_t> block;
+  if (!Load(VersionDll(dll), block)) return "none";
+  if (block.size() < 56) return "short";
+  char number[8];
+  std::snprintf(number, sizeof number, "%04x", block[52] | block[53] << 8);
+  return number;
+}
+
+// As the version service finds it: the ID 1 only; then the neutral language, the user's, the
+// user's without a country, English (US), English without a country, else the first.
+TEST(VersionResource, TakesTheIdOneResourceInTheLanguageWindowsTakes) {
+  ZR_REQUIRE_VERSION_DLLS();
+  zrtest::EnvOverride all("LC_ALL", nullptr);
+  zrtest::EnvOverride messages("LC_MESSAGES", nullptr);
+  {
+    zrtest::EnvOverride language("LANG", "en_US.UTF-8");
+    EXPECT_EQ(LanguageRead("id_two"), "none");
+    EXPECT_EQ(LanguageRead("named"), "none");
+    EXPECT_EQ(LanguageRead("named_and_ids"), "040c");
+    EXPECT_EQ(LanguageRead("languages_neutral"), "0000");
+    EXPECT_EQ(LanguageRead("languages_english_japanese"), "0409");
+    EXPECT_EQ(LanguageRead("languages_primary"), "0009");
+    EXPECT_EQ(LanguageRead("languages_other_countries"), "040c");
+    EXPECT_EQ(LanguageRead("languages_foreign"), "0407");
+    EXPECT_EQ(LanguageRead("languages_system_default"), "0407");
+  }
+  zrtest::EnvOverride language("LANG", "ja_JP.UTF-8");
+  EXPECT_EQ(LanguageRead("languages_neutral"), "0000");
+  EXPECT_EQ(LanguageRead("languages_english_japanese"), "0411");
+  EXPECT_EQ(LanguageRead("languages_primary"), "0011");
+  EXPECT_EQ(LanguageRead("languages_german_english"), "0409");
+}
+
 TEST(VersionResource, ReadsInstalledWindowsLibraries) {
   int checked = 0;
   for (const char* path :

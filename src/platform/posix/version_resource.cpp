@@ -1,20 +1,24 @@
 // Version resources read straight from the PE file: headers, section table, the resource tree
-// (RT_VERSION, then the first name and the first language) and the VS_VERSIONINFO block, which
+// (RT_VERSION, the ID 1, the language Windows' version service takes) and the VS_VERSIONINFO
+// block, which
 // the query functions walk the way VerQueryValueW does. Nothing in the file is trusted: every
 // offset, size and count is checked against the file, the section and the block before use.
 #include "platform/version_resource.h"
 
 #include <algorithm>
-#include <new>
+#include <exception>
 
 #include "platform/file_system.h"
 #include "platform/little_endian.h"
+#include "platform/system_folders.h"
 
 namespace platform {
 
 namespace {
 
 constexpr uint32_t kResourceTypeVersion = 16;
+// The version service looks for this ID only; other IDs and names are not version resources.
+constexpr uint32_t kVersionResourceId = 1;
 // The VS_VERSIONINFO lengths are 16-bit, so a real version resource is below 64 KiB; a data
 // entry claiming more than this is not believed.
 constexpr uint32_t kMaxVersionResourceSize = 1u << 20;
@@ -167,11 +171,28 @@ bool ReadDirectory(const PeFile& file, const PeLayout& layout, uint32_t offset,
   return ReadResource(file, layout, offset + 16, count * 8, entries.data());
 }
 
-// A child directory's offset from an entry that must name one.
-bool Subdirectory(const uint8_t* entry, uint32_t& offset) {
-  const uint32_t target = LoadLe32(entry + 4);
-  offset = target & ~kHighBit;
-  return (target & kHighBit) != 0;
+// The offset of what the entry with the ID `id` leads to; false when there is none. Named
+// entries come first; their name field has the high bit set, so they never match an ID.
+bool FindEntry(const std::vector<uint8_t>& entries, uint32_t id, uint32_t& target) {
+  for (size_t i = 0; i + 8 <= entries.size(); i += 8) {
+    if (LoadLe32(entries.data() + i) == id) {
+      target = LoadLe32(entries.data() + i + 4);
+      return true;
+    }
+  }
+  return false;
+}
+
+// The language entry Windows takes (as seen under Wine): the neutral language, the user's
+// language, the user's language without a country, English (US), English without a country;
+// failing all of them, the first entry.
+uint32_t ChooseLanguage(const std::vector<uint8_t>& entries) {
+  const uint32_t user = GetUserDefaultUILanguage();
+  for (const uint32_t language : {0u, user, user & 0x3FFu, 0x0409u, 0x0009u}) {
+    uint32_t target = 0;
+    if (FindEntry(entries, language, target)) return target;
+  }
+  return LoadLe32(entries.data() + 4);
 }
 
 bool ReadVersionResource(const char16_t* path, std::vector<uint8_t>& block) {
@@ -179,23 +200,21 @@ bool ReadVersionResource(const char16_t* path, std::vector<uint8_t>& block) {
   PeLayout layout;
   if (!ReadLayout(file, layout)) return false;
 
-  // Type level: the RT_VERSION entry (named entries come first; they never match an id).
+  // Type level, then name level: directories, each found by its ID.
   std::vector<uint8_t> entries;
-  if (!ReadDirectory(file, layout, 0, entries)) return false;
   uint32_t offset = 0;
-  bool found = false;
-  for (size_t i = 0; i + 8 <= entries.size() && !found; i += 8) {
-    found = LoadLe32(entries.data() + i) == kResourceTypeVersion;
-    if (found && !Subdirectory(entries.data() + i, offset)) return false;
+  for (const uint32_t id : {kResourceTypeVersion, kVersionResourceId}) {
+    uint32_t target = 0;
+    if (!ReadDirectory(file, layout, offset, entries) || !FindEntry(entries, id, target) ||
+        (target & kHighBit) == 0) {
+      return false;
+    }
+    offset = target & ~kHighBit;
   }
-  if (!found) return false;
-  // Name level, then language level: the first entry of each.
-  if (!ReadDirectory(file, layout, offset, entries) || !Subdirectory(entries.data(), offset)) {
-    return false;
-  }
-  if (!ReadDirectory(file, layout, offset, entries) || Subdirectory(entries.data(), offset)) {
-    return false;
-  }
+  // Language level: a data entry.
+  if (!ReadDirectory(file, layout, offset, entries)) return false;
+  offset = ChooseLanguage(entries);
+  if ((offset & kHighBit) != 0) return false;
   uint8_t data[16];  // IMAGE_RESOURCE_DATA_ENTRY
   if (!ReadResource(file, layout, offset, sizeof data, data)) return false;
   const uint32_t rva = LoadLe32(data);
@@ -284,7 +303,7 @@ bool FindNode(const std::vector<uint8_t>& block, const char16_t* path, Node& nod
 bool LoadVersionInfo(const char16_t* path, std::vector<uint8_t>& block) {
   try {
     if (ReadVersionResource(path, block)) return true;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
   }
   block.clear();
   return false;
@@ -296,10 +315,10 @@ bool QueryVersionTranslation(const std::vector<uint8_t>& block, uint32_t& transl
     if (!FindNode(block, u"\\VarFileInfo\\Translation", node) || node.valueEnd - node.value < 4) {
       return false;
     }
-    translation =
-        (uint32_t{LoadLe16(block.data() + node.value)} << 16) | LoadLe16(block.data() + node.value + 2);
+    translation = (uint32_t{LoadLe16(block.data() + node.value)} << 16) |
+                  LoadLe16(block.data() + node.value + 2);
     return true;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return false;
   }
 }
@@ -316,7 +335,7 @@ bool QueryVersionString(const std::vector<uint8_t>& block, const char16_t* subBl
       value += unit;
     }
     return true;
-  } catch (const std::bad_alloc&) {
+  } catch (const std::exception&) {
     return false;
   }
 }
