@@ -10,7 +10,20 @@ packages=(
   g++-mingw-w64-i686 mingw-w64-tools libz-mingw-w64-dev  # Windows cross build
   nasm dpkg-dev                               # its picture libraries (scripts/windows-deps.sh)
   wine wine32:i386                            # the differential tests' Windows helper
+  xvfb xdotool x11-utils fonts-ipafont-gothic # updater.exe's windows under Wine
+  locales                                     # the English and Japanese user locales
 )
+
+# The user locales the tests run Windows programs in: Wine takes the user's locale from them.
+ensure_locales() {
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  for locale in en_US ja_JP; do
+    if ! locale -a 2>/dev/null | grep -qix "$locale.utf-\?8"; then
+      $sudo localedef -i "$locale" -f UTF-8 "$locale.UTF-8"
+    fi
+  done
+}
 
 missing=()
 for package in "${packages[@]}"; do
@@ -18,7 +31,10 @@ for package in "${packages[@]}"; do
     missing+=("$package")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_locales
+  exit 0
+fi
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
@@ -28,3 +44,4 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 $sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+ensure_locales

@@ -37,6 +37,10 @@ scripts/windows-deps.sh # the static picture libraries, built once per Debian ve
 cmake --preset windows-i686 >/dev/null
 cmake --build --preset windows-i686 -j "$jobs"
 
+step "updater.exe under Wine"
+cmake --build --preset linux-debug -j "$jobs" --target zr_wine_tests
+build/linux-debug/tests/zr_wine_tests --gtest_brief=1
+
 step "Fuzz harnesses, ${fuzz_seconds}s each"
 cmake --preset linux-fuzz >/dev/null
 cmake --build --preset linux-fuzz -j "$jobs"

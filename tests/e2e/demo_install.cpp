@@ -45,6 +45,35 @@ constexpr char kUpdateInfo[] = R"(<?xml version="1.0" encoding="UTF-8"?>
 
 }  // namespace
 
+void DemoInstallTest::PreparePrefix() {
+  fs::create_directories(Prefix() + "/dosdevices");
+  fs::create_symlink("../drive_c", Prefix() + "/dosdevices/c:");
+}
+
+uint32_t DemoInstallTest::SplashColour(uint32_t width, int32_t x, int32_t y) {
+  if (static_cast<uint32_t>(x) >= width / 2) return 0xFFFFFF;  // transparent over white
+  return static_cast<uint32_t>((x * 8) & 0xFF) | static_cast<uint32_t>((y * 16) & 0xFF) << 8 |
+         200u << 16;
+}
+
+void DemoInstallTest::WriteSplashPicture(uint32_t width, uint32_t height) {
+  zrImage picture;
+  picture.Create(width, height, 4);
+  for (int32_t y = 0; y < static_cast<int32_t>(height); ++y) {
+    for (int32_t x = 0; x < static_cast<int32_t>(width); ++x) {
+      uint8_t* pixel = picture.PixelAt(x, y);
+      pixel[0] = static_cast<uint8_t>(x * 8);
+      pixel[1] = static_cast<uint8_t>(y * 16);
+      pixel[2] = 200;
+      pixel[3] = static_cast<uint32_t>(x) < width / 2 ? 255 : 0;
+    }
+  }
+  hg3::Writer writer;
+  AddHg3StandardFrame(writer, 0, picture);
+  const std::vector<uint8_t> hg3 = writer.Finish();
+  dir_.WriteFile("package/updatebg.hg3", std::string(hg3.begin(), hg3.end()));
+}
+
 std::string DemoInstallTest::GameName() const {
   return "Demo" + std::to_string(getpid());
 }
@@ -56,11 +85,10 @@ void DemoInstallTest::SetUp() {
 }
 
 void DemoInstallTest::MakeInstalledGame() {
-  fs::create_directories(Prefix() + "/dosdevices");
+  PreparePrefix();
   fs::create_directories(Prefix() + "/drive_c/ProgramData/DemoSoft");
   fs::create_directories(Game() + "/config");
   fs::create_directories(Game() + "/script");
-  fs::create_symlink("../drive_c", Prefix() + "/dosdevices/c:");
   dir_.WriteFile("prefix/drive_c/ProgramData/DemoSoft/Demo.xml",
                  "<record><path>C:\\Games\\" + GameName() + "</path></record>");
   SetInstalledVersion(1, 2);
@@ -89,22 +117,7 @@ void DemoInstallTest::MakePackage() {
     fs::copy_file(VersionDll("dots"), Package() + "/data/Demo.exe");
     fs::copy_file(VersionDll("no_version"), Game() + "/Demo.exe");
   }
-  // A 32 x 16 splash picture, half transparent.
-  zrImage picture;
-  picture.Create(32, 16, 4);
-  for (int32_t y = 0; y < 16; ++y) {
-    for (int32_t x = 0; x < 32; ++x) {
-      uint8_t* pixel = picture.PixelAt(x, y);
-      pixel[0] = static_cast<uint8_t>(x * 8);
-      pixel[1] = static_cast<uint8_t>(y * 16);
-      pixel[2] = 200;
-      pixel[3] = x < 16 ? 255 : 0;
-    }
-  }
-  hg3::Writer writer;
-  AddHg3StandardFrame(writer, 0, picture);
-  const std::vector<uint8_t> hg3 = writer.Finish();
-  dir_.WriteFile("package/updatebg.hg3", std::string(hg3.begin(), hg3.end()));
+  WriteSplashPicture(32, 16);
 }
 
 std::string DemoInstallTest::GameFile(const std::string& relative) const {

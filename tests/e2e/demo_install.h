@@ -2,6 +2,7 @@
 // what the end-to-end tests run the updater on.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "support/test_support.h"
@@ -18,10 +19,17 @@ class DemoInstallTest : public HeapTest {
   std::string Game() const { return dir_.PathOf("prefix/drive_c/Games/" + GameName()); }
   std::string Package() const { return dir_.PathOf("package"); }
   void SetInstalledVersion(int major, int minor);
+  // The package's splash picture: the left half opaque, the right half transparent.
+  void WriteSplashPicture(uint32_t width, uint32_t height);
+  // Blue, green and red of the picture's pixel (x, y) as the splash shows it (over white).
+  static uint32_t SplashColour(uint32_t width, int32_t x, int32_t y);
   std::string GameFile(const std::string& relative) const;
   bool GameHas(const std::string& relative) const;
 
   TempDir dir_;
+
+  // The prefix the game is installed in; by default just its drive C.
+  virtual void PreparePrefix();
 
  private:
   void MakeInstalledGame();
