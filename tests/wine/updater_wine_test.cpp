@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -148,14 +149,40 @@ class WindowsUpdater : public zrtest::DemoInstallTest {
     return Boxes(log).size() >= count;
   }
 
-  // Waits for box number `count` (from 1), then answers it with `key` ("Return" or "Escape").
-  // Every box is centred on its owner, and every owner on the screen.
-  bool Answer(const std::string& log, size_t count, const std::string& key) const {
+  // Waits for box number `count` (from 1), notes its caption and owner, then answers it with
+  // `key` ("Return" or "Escape"). Every box is centred on its owner, and every owner on the
+  // screen, so the pointer at the centre gives the box the key.
+  bool Answer(const std::string& log, size_t count, const std::string& key) {
     if (!WaitForBoxes(log, count)) return false;
     std::this_thread::sleep_for(milliseconds(400));
+    shown_.push_back(OwnedBox());
     return Shell("xdotool mousemove " + std::to_string(kScreenWidth / 2) + " " +
                  std::to_string(kScreenHeight / 2) + " sleep 0.2 key " + key);
   }
+
+  std::string X(const std::string& command) const {
+    return zrtest::RunCommand("DISPLAY=" + display_ + " " + command).out;
+  }
+
+  // "<caption> / <owner>" of the box on screen: the visible window that Wine made transient for
+  // its owner; the owner is "splash" (the titled window) or "dialog" (the untitled progress
+  // dialog).
+  std::string OwnedBox() const {
+    std::istringstream windows(X("xdotool search --onlyvisible --name '.'"));
+    for (std::string id; windows >> id;) {
+      const std::string transient = X("xprop -id " + id + " WM_TRANSIENT_FOR");
+      const size_t hash = transient.find("# ");
+      if (hash == std::string::npos) continue;
+      std::string owner = X("xdotool getwindowname " + transient.substr(hash + 2));
+      std::string caption = X("xdotool getwindowname " + id);
+      if (!owner.empty() && owner.back() == '\n') owner.pop_back();
+      if (!caption.empty() && caption.back() == '\n') caption.pop_back();
+      return caption + " / " + (owner.empty() ? "dialog" : "splash");
+    }
+    return "no owned box";
+  }
+
+  std::vector<std::string> shown_;
 
   // Red, green and blue of a screen pixel, packed as blue | green << 8 | red << 16.
   uint32_t ScreenPixel(const std::string& shot, int x, int y) const {
@@ -205,6 +232,7 @@ TEST_P(WindowsUpdaterInLocale, ASuccessfulUpdateShowsThePictureAndWritesTheLinux
   EXPECT_EQ(WaitForExit(updater, 60), 0);
   EXPECT_EQ(Boxes("run.log"),
             (std::vector<std::string>{"Update the demo?", "The update is complete."}));
+  EXPECT_EQ(shown_, (std::vector<std::string>{"Demo Update / splash", "Demo Update / dialog"}));
   EXPECT_EQ(GameFile("readme.txt"), "new readme");
   EXPECT_EQ(GameFile("日本語.txt"), "japanese name");
   EXPECT_EQ(GameFile("install.log"), nativeLog);
@@ -261,6 +289,8 @@ TEST_F(WindowsUpdater, AFailedCopyShowsTheErrorThenTheCopyMessage) {
   ASSERT_EQ(boxes.size(), 3u);
   EXPECT_NE(boxes[1].find("readme.txt"), std::string::npos) << boxes[1];
   EXPECT_EQ(boxes[2], "A file could not be copied.");
+  EXPECT_EQ(shown_, (std::vector<std::string>{"Demo Update / splash", "Error / dialog",
+                                              "Demo Update / dialog"}));
   EXPECT_TRUE(fs::is_directory(Game() + "/readme.txt/inside"));
 }
 
