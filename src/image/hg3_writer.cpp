@@ -9,29 +9,19 @@
 namespace {
 
 std::vector<uint8_t> StdInfoOf(zrImage& image) {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  int32_t canvasWidth = 0;
-  int32_t canvasHeight = 0;
-  int32_t offsetX = 0;
-  int32_t offsetY = 0;
-  int32_t baseX = 0;
-  int32_t baseY = 0;
-  image.GetSize(&width, &height);
-  image.GetCanvasSize(&canvasWidth, &canvasHeight);
-  image.GetOffset(&offsetX, &offsetY);
-  image.GetBase(&baseX, &baseY);
+  const ImagePlacement placement = image.GetPlacement();
   std::vector<uint8_t> info;
-  AppendLe32(info, width);
-  AppendLe32(info, height);
+  AppendLe32(info, placement.width);
+  AppendLe32(info, placement.height);
   AppendLe16(info, static_cast<uint16_t>(image.GetBytesPerPixel() * 8));
   AppendLe16(info, 0);
-  for (int32_t value : {offsetX, offsetY, canvasWidth, canvasHeight}) {
+  for (int32_t value :
+       {placement.offsetX, placement.offsetY, placement.canvasWidth, placement.canvasHeight}) {
     AppendLe32(info, static_cast<uint32_t>(value));
   }
   AppendLe32(info, image.HasTransparency() ? 1 : 0);
-  AppendLe32(info, static_cast<uint32_t>(baseX));
-  AppendLe32(info, static_cast<uint32_t>(baseY));
+  AppendLe32(info, static_cast<uint32_t>(placement.baseX));
+  AppendLe32(info, static_cast<uint32_t>(placement.baseY));
   return info;
 }
 

@@ -316,6 +316,12 @@ void zrImage::GetBase(int32_t* x, int32_t* y) const {
   if (y) *y = baseY_;
 }
 
+ImagePlacement zrImage::GetPlacement() const {
+  ImagePlacement placement = {width_, height_, 0, 0, offsetX_, offsetY_, baseX_, baseY_};
+  GetCanvasSize(&placement.canvasWidth, &placement.canvasHeight);
+  return placement;
+}
+
 uint8_t* zrImage::PixelAt(int32_t x, int32_t y) const {
   if (x < 0 || y < 0 || static_cast<uint32_t>(x) >= width_ || static_cast<uint32_t>(y) >= height_)
     return nullptr;

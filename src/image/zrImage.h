@@ -17,6 +17,18 @@ struct ImageRect {
   int32_t bottom;
 };
 
+// Where a picture lies: its size, the canvas it is part of, its offset there, and the base values.
+struct ImagePlacement {
+  uint32_t width;
+  uint32_t height;
+  int32_t canvasWidth;
+  int32_t canvasHeight;
+  int32_t offsetX;
+  int32_t offsetY;
+  int32_t baseX;
+  int32_t baseY;
+};
+
 // The largest picture side accepted. At 4 bytes per pixel the largest buffer is then 1 GiB, so
 // every size stays a 32-bit value, and a corrupt header cannot ask for absurd amounts of memory.
 constexpr uint32_t kMaxImageSide = 16384;
@@ -81,6 +93,8 @@ class zrImage : public zrClassBase {
   void GetOffset(int32_t* x, int32_t* y) const;
   // The placement values an HG-3 frame carries, kept for whoever draws the picture.
   void GetBase(int32_t* x, int32_t* y) const;
+  // Size, canvas (0 read as the picture's own), offset and base values together.
+  ImagePlacement GetPlacement() const;
   int32_t GetAlphaState() const { return alphaState_; }
   uint32_t GetCompositionType() const { return compositionType_; }
   // Pixel addresses counting rows from the top or from the bottom; null outside the picture.

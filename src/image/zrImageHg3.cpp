@@ -185,16 +185,18 @@ bool zrImageHg3::DecodeStandardPlane(const std::vector<const hg3::Tag*>& slices)
   return true;
 }
 
-bool zrImageHg3::DecodeWebPPlane(const hg3::Tag& tag) {
-  zrImageWebP plane;
+bool zrImageHg3::LoadPlane(zrImage& plane, const hg3::Tag& tag, int32_t bytesPerPixel) const {
   const MemoryBlock block = BorrowedBlock(tag.data, tag.size);
   uint32_t width = 0;
   uint32_t height = 0;
   if (!plane.Load(&block, 0)) return false;
   plane.GetSize(&width, &height);
-  if (width != width_ || height != height_ || plane.GetBytesPerPixel() != bytesPerPixel_) {
-    return false;
-  }
+  return width == width_ && height == height_ && plane.GetBytesPerPixel() == bytesPerPixel;
+}
+
+bool zrImageHg3::DecodeWebPPlane(const hg3::Tag& tag) {
+  zrImageWebP plane;
+  if (!LoadPlane(plane, tag, bytesPerPixel_)) return false;
   for (uint32_t row = 0; row < height_; ++row) {
     std::memcpy(pixels_ + static_cast<size_t>(row) * pitch_, plane.PixelAt(0, row),
                 static_cast<size_t>(pitch_));
@@ -204,12 +206,7 @@ bool zrImageHg3::DecodeWebPPlane(const hg3::Tag& tag) {
 
 bool zrImageHg3::DecodeJpegPlane(const hg3::Tag& tag, const hg3::Tag* alpha) {
   zrImageJpeg plane;
-  const MemoryBlock block = BorrowedBlock(tag.data, tag.size);
-  uint32_t width = 0;
-  uint32_t height = 0;
-  if (!plane.Load(&block, 0)) return false;
-  plane.GetSize(&width, &height);
-  if (width != width_ || height != height_ || plane.GetBytesPerPixel() != 3) return false;
+  if (!LoadPlane(plane, tag, 3)) return false;
   if (bytesPerPixel_ != 3 && bytesPerPixel_ != 4) {
     // A pixel size the colour plane cannot fill: the picture stays blank.
     std::memset(pixels_, 0, static_cast<size_t>(pitch_) * height_);

@@ -21,6 +21,9 @@ class zrImageHg3 : public zrImage {
   // Decodes the picture of `frame` and applies its tags.
   bool DecodeFrame(const hg3::Frame& frame);
   bool DecodeStandardPlane(const std::vector<const hg3::Tag*>& slices);
+  // Decodes an embedded JPEG or WebP stream into `plane`; false unless it is this picture's size
+  // with `bytesPerPixel`-byte pixels.
+  bool LoadPlane(zrImage& plane, const hg3::Tag& tag, int32_t bytesPerPixel) const;
   bool DecodeWebPPlane(const hg3::Tag& tag);
   bool DecodeJpegPlane(const hg3::Tag& tag, const hg3::Tag* alpha);
   // Writes the alpha bytes when the plane inflates to its stated size; otherwise changes nothing.

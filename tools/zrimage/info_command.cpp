@@ -26,23 +26,12 @@ uint32_t FrameCount(const PictureFile& file) {
 }
 
 void PrintFrame(uint32_t position, int32_t key, const zrImage& image) {
-  uint32_t width = 0;
-  uint32_t height = 0;
-  int32_t canvasWidth = 0;
-  int32_t canvasHeight = 0;
-  int32_t offsetX = 0;
-  int32_t offsetY = 0;
-  int32_t baseX = 0;
-  int32_t baseY = 0;
-  image.GetSize(&width, &height);
-  image.GetCanvasSize(&canvasWidth, &canvasHeight);
-  image.GetOffset(&offsetX, &offsetY);
-  image.GetBase(&baseX, &baseY);
+  const ImagePlacement p = image.GetPlacement();
   std::printf(
       "frame %u: key %d, %ux%u, %d bytes per pixel, canvas %dx%d, offset %d,%d, base %d,%d, "
       "alpha %s\n",
-      position, key, width, height, image.GetBytesPerPixel(), canvasWidth, canvasHeight, offsetX,
-      offsetY, baseX, baseY, AlphaName(image.GetAlphaState()));
+      position, key, p.width, p.height, image.GetBytesPerPixel(), p.canvasWidth, p.canvasHeight,
+      p.offsetX, p.offsetY, p.baseX, p.baseY, AlphaName(image.GetAlphaState()));
 }
 
 }  // namespace
