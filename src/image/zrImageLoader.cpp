@@ -1,5 +1,6 @@
 #include "image/zrImageLoader.h"
 
+#include "image/zrImageHg2.h"
 #include "image/zrImageHg3.h"
 #include "image/zrImageJpeg.h"
 #include "image/zrImagePng.h"
@@ -24,6 +25,7 @@ zrImage* Make() {
 // Tried in this order; the first whose test passes decodes the block, and no other is tried.
 const Format kFormats[] = {
     {zrImageHg3::Accepts, Make<zrImageHg3>, ImageKind::kHg3},
+    {zrImageHg2::Accepts, Make<zrImageHg2>, ImageKind::kHg2},
     {zrImagePng::Accepts, Make<zrImagePng>, ImageKind::kPng},
     {zrImageJpeg::Accepts, Make<zrImageJpeg>, ImageKind::kJpeg},
     {zrImageWebP::Accepts, Make<zrImageWebP>, ImageKind::kWebP},

@@ -5,6 +5,7 @@
 #include "commands.h"
 #include "common/tool_files.h"
 #include "image/hg3_writer.h"
+#include "image/zrImageHg2.h"
 #include "image/zrImagePng.h"
 
 namespace {
@@ -139,14 +140,29 @@ bool WriteHg3(zrImage& image, int32_t key, const std::u16string& path) {
   return true;
 }
 
+bool WriteHg2(zrImage& image, int32_t key, const std::u16string& path) {
+  zrImageHg2 hg2;
+  MemoryBlock encoded{};
+  const ImagePlacement placement = image.GetPlacement();
+  if (!hg2.CopyFrom(&image) || !hg2.Save(&encoded, key, placement.baseX, placement.baseY, 0)) {
+    PrintError("the picture cannot be coded as HG-2 (it needs 3 or 4 bytes per pixel)");
+    return false;
+  }
+  const bool written = WriteWholeFile(path, encoded.data, encoded.size);
+  ReleaseMemoryBlock(&encoded);
+  if (!written) PrintError(ToUtf8(path) + ": cannot be written");
+  return written;
+}
+
 }  // namespace
 
 int RunConvert(const Arguments& arguments) {
   ConvertArguments parsed;
   if (!ParseConvertArguments(arguments, parsed)) return kExitUsage;
   const bool png = HasExtension(parsed.out, u".png");
-  if (!png && !HasExtension(parsed.out, u".hg3")) {
-    PrintError("OUT must end in .png or .hg3");
+  const bool hg2 = HasExtension(parsed.out, u".hg2");
+  if (!png && !hg2 && !HasExtension(parsed.out, u".hg3")) {
+    PrintError("OUT must end in .png, .hg3 or .hg2");
     return kExitUsage;
   }
   PictureFile file;
@@ -155,6 +171,8 @@ int RunConvert(const Arguments& arguments) {
   const HeldImage image = DecodeFrame(file, parsed.choice, &key);
   if (!image) return kExitFailed;
   PutBlueFirst(*image, file.kind);
-  const bool written = png ? WritePng(*image, parsed.out) : WriteHg3(*image, key, parsed.out);
+  const bool written = png   ? WritePng(*image, parsed.out)
+                       : hg2 ? WriteHg2(*image, key, parsed.out)
+                             : WriteHg3(*image, key, parsed.out);
   return written ? kExitOk : kExitFailed;
 }
