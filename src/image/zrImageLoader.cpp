@@ -1,5 +1,6 @@
 #include "image/zrImageLoader.h"
 
+#include "image/zrImageBmp.h"
 #include "image/zrImageHg2.h"
 #include "image/zrImageHg3.h"
 #include "image/zrImageJpeg.h"
@@ -28,6 +29,7 @@ const Format kFormats[] = {
     {zrImageHg2::Accepts, Make<zrImageHg2>, ImageKind::kHg2},
     {zrImagePng::Accepts, Make<zrImagePng>, ImageKind::kPng},
     {zrImageJpeg::Accepts, Make<zrImageJpeg>, ImageKind::kJpeg},
+    {zrImageBmp::Accepts, Make<zrImageBmp>, ImageKind::kBmp},
     {zrImageWebP::Accepts, Make<zrImageWebP>, ImageKind::kWebP},
 };
 

@@ -44,3 +44,5 @@ const char* FormatName(ImageKind kind);
 // True for formats whose pixels hold red first (red, green, blue(, alpha)); the others hold blue
 // first, as Windows bitmaps do.
 bool HoldsRedFirst(ImageKind kind);
+// True for formats whose buffers hold the bottom row of the picture first.
+bool HoldsBottomRowFirst(ImageKind kind);

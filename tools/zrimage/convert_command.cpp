@@ -171,6 +171,7 @@ int RunConvert(const Arguments& arguments) {
   const HeldImage image = DecodeFrame(file, parsed.choice, &key);
   if (!image) return kExitFailed;
   PutBlueFirst(*image, file.kind);
+  if (HoldsBottomRowFirst(file.kind)) image->FlipVertical();  // both writers take the top first
   const bool written = png   ? WritePng(*image, parsed.out)
                        : hg2 ? WriteHg2(*image, key, parsed.out)
                              : WriteHg3(*image, key, parsed.out);

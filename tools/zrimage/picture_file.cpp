@@ -85,3 +85,7 @@ const char* FormatName(ImageKind kind) {
 bool HoldsRedFirst(ImageKind kind) {
   return kind == ImageKind::kJpeg || kind == ImageKind::kWebP;
 }
+
+bool HoldsBottomRowFirst(ImageKind kind) {
+  return kind == ImageKind::kBmp || kind == ImageKind::kPsd;
+}
