@@ -14,6 +14,7 @@
 #include <list>
 #include <map>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <type_traits>
@@ -23,6 +24,7 @@
 #include "platform/file_system.h"
 #include "platform/little_endian.h"
 #include "platform/platform_test_support.h"
+#include "platform/posix/text_compare.h"
 #include "platform/posix/upper_case.h"
 #include "platform/process.h"
 #include "platform/profile_string.h"
@@ -601,6 +603,74 @@ TEST_F(WindowsDifferential, VersionResourceChoice) {
       const std::string ours = OurVersion(paths[i]);
       if (ours != expected) NoteDifference(differences, locale + (" " + paths[i]), expected, ours);
     }
+    EXPECT_EQ(differences, 0u) << locale;
+  }
+}
+
+// Names of the kinds a Japanese game's files carry: ASCII letters and punctuation, full-width
+// forms, hiragana, katakana, half-width katakana, kanji and Japanese punctuation.
+std::vector<std::string> RandomJapaneseNames(std::mt19937& random, size_t count) {
+  auto range = [](char16_t first, char16_t last) {
+    std::u16string units;
+    for (char16_t unit = first; unit <= last; ++unit) units += unit;
+    return units;
+  };
+  const std::u16string pools[] = {
+      range(u' ', u'~'),
+      range(0xFF01, 0xFF5E),
+      range(0x3041, 0x3096) + u"ゝゞ",
+      range(0x30A1, 0x30FA) + u"ーヽヾ",
+      range(0xFF61, 0xFF9F),
+      u"一二三日本語漢字東京大阪名前新旧版更画面音声背景設定保存読込終了起動体験製品会社",
+      u"、。「」『』・ー〜ｰﾞﾟ゛゜々〃〆〇（）【】〈〉《》　",
+  };
+  auto pick = [&random](size_t count) {
+    return std::uniform_int_distribution<size_t>(0, count - 1)(random);
+  };
+  std::set<std::u16string> made;
+  std::vector<std::string> names;
+  while (names.size() < count) {
+    std::u16string name;
+    for (size_t length = 1 + pick(6); length > 0; --length) {
+      const std::u16string& pool = pools[pick(std::size(pools))];
+      name += pool[pick(pool.size())];
+    }
+    if (made.insert(name).second) names.push_back(Utf8(name));
+  }
+  return names;
+}
+
+// Every pair of a few hundred names (a fixed half and a fresh half) through lstrcmpiW and through
+// our comparison, in an English and a Japanese user locale.
+TEST_F(WindowsDifferential, CaseInsensitiveOrder) {
+  std::mt19937 fixed(1);
+  std::vector<std::string> names = RandomJapaneseNames(fixed, 150);
+  for (const std::string& name : RandomJapaneseNames(random_, 150)) names.push_back(name);
+  std::vector<std::string> questions;
+  for (size_t i = 0; i < names.size(); ++i) {
+    for (size_t j = i + 1; j < names.size(); ++j) {
+      questions.push_back("compare\t" + names[i] + "\t" + names[j]);
+    }
+  }
+  for (const char* locale : {"en_US.UTF-8", "ja_JP.UTF-8"}) {
+    UseLocale(locale);
+    if (IsSkipped()) return;
+    const bool japanese = locale[0] == 'j';
+    const std::vector<std::string> windows = AskWindows(questions);
+    size_t differences = 0;
+    size_t question = 0;
+    for (size_t i = 0; i < names.size(); ++i) {
+      for (size_t j = i + 1; j < names.size(); ++j, ++question) {
+        const int order = platform::CompareTextIgnoringCaseFor(Wide(names[i]).c_str(),
+                                                               Wide(names[j]).c_str(), japanese);
+        const std::string ours = order < 0 ? "ok\t-1" : order > 0 ? "ok\t1" : "ok\t0";
+        if (ours != windows[question]) {
+          NoteDifference(differences, std::string(locale) + ": " + names[i] + " | " + names[j],
+                         windows[question], ours);
+        }
+      }
+    }
+    std::cout << locale << ": " << differences << " of " << questions.size() << " pairs disagree\n";
     EXPECT_EQ(differences, 0u) << locale;
   }
 }
