@@ -6,6 +6,7 @@
 #include "image/zrImageJpeg.h"
 #include "image/zrImagePng.h"
 #include "image/zrImageWebP.h"
+#include "image/zrImageZrf.h"
 #include "system/trace.h"
 
 namespace {
@@ -31,6 +32,7 @@ const Format kFormats[] = {
     {zrImageJpeg::Accepts, Make<zrImageJpeg>, ImageKind::kJpeg},
     {zrImageBmp::Accepts, Make<zrImageBmp>, ImageKind::kBmp},
     {zrImageWebP::Accepts, Make<zrImageWebP>, ImageKind::kWebP},
+    {zrImageZrf::Accepts, Make<zrImageZrf>, ImageKind::kZrf},
 };
 
 }  // namespace

@@ -167,7 +167,7 @@ TEST_F(ZrimageTool, BadFilesAndArgumentsFailWithOneLine) {
     EXPECT_EQ(run.err.rfind("zrimage: ", 0), 0u) << run.err;
   }
   for (const std::string& arguments :
-       {std::string("convert a.png"), "convert " + TestPicture("rose.png") + " out.bmp",
+       {std::string("convert a.png"), "convert " + TestPicture("rose.png") + " out.gif",
         std::string("convert a.png b.png --frame -1"),
         std::string("convert a.png b.png --key 1 --frame 2")}) {
     SCOPED_TRACE(arguments);

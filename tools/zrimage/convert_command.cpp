@@ -5,8 +5,10 @@
 #include "commands.h"
 #include "common/tool_files.h"
 #include "image/hg3_writer.h"
+#include "image/zrImageBmp.h"
 #include "image/zrImageHg2.h"
 #include "image/zrImagePng.h"
+#include "image/zrImageZrf.h"
 
 namespace {
 
@@ -107,51 +109,55 @@ uint32_t PngStreamLength(const uint8_t* data, uint32_t size) {
   return size;
 }
 
-bool WritePng(zrImage& image, const std::u16string& path) {
-  if (image.GetBytesPerPixel() != 3 && image.GetBytesPerPixel() != 4) {
-    PrintError("pictures of " + std::to_string(image.GetBytesPerPixel()) +
-               " bytes per pixel cannot be written as PNG");
-    return false;
-  }
-  zrImagePng png;
-  MemoryBlock encoded{};
-  if (!png.CopyFrom(&image) || !png.Save(&encoded, 0, 0, 0, 0)) {
-    PrintError("the PNG encoder failed");
-    return false;
-  }
-  const bool written =
-      WriteWholeFile(path, encoded.data, PngStreamLength(encoded.data, encoded.size));
-  ReleaseMemoryBlock(&encoded);
-  if (!written) PrintError(ToUtf8(path) + ": cannot be written");
-  return written;
+// Saves `image` through the format class `Encoder`; false after telling the user why.
+template <typename Encoder>
+bool Encode(zrImage& image, const char* format, MemoryBlock& encoded, int32_t a = 0, int32_t b = 0,
+            int32_t c = 0) {
+  Encoder encoder;
+  if (encoder.CopyFrom(&image) && encoder.Save(&encoded, a, b, c, 0)) return true;
+  PrintError(std::string("the picture cannot be written as ") + format + " (" +
+             std::to_string(image.GetBytesPerPixel()) + " bytes per pixel)");
+  return false;
 }
 
-bool WriteHg3(zrImage& image, int32_t key, const std::u16string& path) {
-  hg3::Writer writer;
-  if (!AddHg3StandardFrame(writer, key, image)) {
-    PrintError("the picture cannot be coded as HG-3");
-    return false;
+// The encoded picture in the format OUT names: PNG and HG-2 through their classes, HG-3 through
+// its writer, BMP bottom row first as bitmaps hold it, ZRF with the buffer as it is.
+bool EncodeFor(const std::u16string& out, zrImage& image, int32_t key,
+               std::vector<uint8_t>& bytes) {
+  MemoryBlock encoded{};
+  bool done = false;
+  uint32_t length = 0;
+  if (HasExtension(out, u".png")) {
+    done = Encode<zrImagePng>(image, "PNG", encoded);
+    if (done) length = PngStreamLength(encoded.data, encoded.size);
+  } else if (HasExtension(out, u".hg2")) {
+    const ImagePlacement placement = image.GetPlacement();
+    done = Encode<zrImageHg2>(image, "HG-2", encoded, key, placement.baseX, placement.baseY);
+    length = encoded.size;
+  } else if (HasExtension(out, u".bmp")) {
+    image.FlipVertical();
+    done = Encode<zrImageBmp>(image, "BMP", encoded);
+    length = encoded.size;
+  } else if (HasExtension(out, u".zrf")) {
+    done = Encode<zrImageZrf>(image, "ZRF", encoded);
+    length = encoded.size;
+  } else {
+    hg3::Writer writer;
+    done = AddHg3StandardFrame(writer, key, image);
+    if (done) bytes = writer.Finish();
+    if (!done) PrintError("the picture cannot be written as HG-3");
+    return done;
   }
-  const std::vector<uint8_t> bytes = writer.Finish();
-  if (!WriteWholeFile(path, bytes.data(), static_cast<uint32_t>(bytes.size()))) {
-    PrintError(ToUtf8(path) + ": cannot be written");
-    return false;
-  }
-  return true;
+  if (done) bytes.assign(encoded.data, encoded.data + length);
+  ReleaseMemoryBlock(&encoded);
+  return done;
 }
 
-bool WriteHg2(zrImage& image, int32_t key, const std::u16string& path) {
-  zrImageHg2 hg2;
-  MemoryBlock encoded{};
-  const ImagePlacement placement = image.GetPlacement();
-  if (!hg2.CopyFrom(&image) || !hg2.Save(&encoded, key, placement.baseX, placement.baseY, 0)) {
-    PrintError("the picture cannot be coded as HG-2 (it needs 3 or 4 bytes per pixel)");
-    return false;
+bool KnownOutput(const std::u16string& out) {
+  for (const char16_t* extension : {u".png", u".hg3", u".hg2", u".bmp", u".zrf"}) {
+    if (HasExtension(out, extension)) return true;
   }
-  const bool written = WriteWholeFile(path, encoded.data, encoded.size);
-  ReleaseMemoryBlock(&encoded);
-  if (!written) PrintError(ToUtf8(path) + ": cannot be written");
-  return written;
+  return false;
 }
 
 }  // namespace
@@ -159,10 +165,8 @@ bool WriteHg2(zrImage& image, int32_t key, const std::u16string& path) {
 int RunConvert(const Arguments& arguments) {
   ConvertArguments parsed;
   if (!ParseConvertArguments(arguments, parsed)) return kExitUsage;
-  const bool png = HasExtension(parsed.out, u".png");
-  const bool hg2 = HasExtension(parsed.out, u".hg2");
-  if (!png && !hg2 && !HasExtension(parsed.out, u".hg3")) {
-    PrintError("OUT must end in .png, .hg3 or .hg2");
+  if (!KnownOutput(parsed.out)) {
+    PrintError("OUT must end in .png, .hg3, .hg2, .bmp or .zrf");
     return kExitUsage;
   }
   PictureFile file;
@@ -171,9 +175,11 @@ int RunConvert(const Arguments& arguments) {
   const HeldImage image = DecodeFrame(file, parsed.choice, &key);
   if (!image) return kExitFailed;
   PutBlueFirst(*image, file.kind);
-  if (HoldsBottomRowFirst(file.kind)) image->FlipVertical();  // both writers take the top first
-  const bool written = png   ? WritePng(*image, parsed.out)
-                       : hg2 ? WriteHg2(*image, key, parsed.out)
-                             : WriteHg3(*image, key, parsed.out);
+  if (HoldsBottomRowFirst(file.kind)) image->FlipVertical();  // upright, top row first
+  std::vector<uint8_t> bytes;
+  if (!EncodeFor(parsed.out, *image, key, bytes)) return kExitFailed;
+  const bool written =
+      WriteWholeFile(parsed.out, bytes.data(), static_cast<uint32_t>(bytes.size()));
+  if (!written) PrintError(ToUtf8(parsed.out) + ": cannot be written");
   return written ? kExitOk : kExitFailed;
 }

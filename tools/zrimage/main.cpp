@@ -1,5 +1,5 @@
 // zrimage: tells what a picture file holds and converts pictures between the formats the library
-// reads and PNG, HG-3 or HG-2.
+// reads and PNG, HG-3, HG-2, BMP or ZRF.
 #include "commands.h"
 
 namespace {
@@ -11,7 +11,8 @@ constexpr char kUsage[] =
     "           offset, base values and alpha state\n"
     "  convert  decode frame K (by key, 0 by default) or the N-th frame (from 0) of IN and\n"
     "           write OUT by its extension: .png as the picture shows on screen (RGB or RGBA),\n"
-    "           .hg3 as an HG-3 standard plane, .hg2 as an HG-2 frame trimmed to its opaque part\n";
+    "           .hg3 as an HG-3 standard plane, .hg2 as an HG-2 frame trimmed to its opaque part,\n"
+    "           .bmp as a bitmap, .zrf as a ZRF picture\n";
 
 }  // namespace
 
