@@ -5,6 +5,7 @@
 #include "image/zrImageHg3.h"
 #include "image/zrImageJpeg.h"
 #include "image/zrImagePng.h"
+#include "image/zrImagePsd.h"
 #include "image/zrImageWebP.h"
 #include "image/zrImageZrf.h"
 #include "system/trace.h"
@@ -31,6 +32,7 @@ const Format kFormats[] = {
     {zrImagePng::Accepts, Make<zrImagePng>, ImageKind::kPng},
     {zrImageJpeg::Accepts, Make<zrImageJpeg>, ImageKind::kJpeg},
     {zrImageBmp::Accepts, Make<zrImageBmp>, ImageKind::kBmp},
+    {zrImagePsd::Accepts, Make<zrImagePsd>, ImageKind::kPsd},
     {zrImageWebP::Accepts, Make<zrImageWebP>, ImageKind::kWebP},
     {zrImageZrf::Accepts, Make<zrImageZrf>, ImageKind::kZrf},
 };

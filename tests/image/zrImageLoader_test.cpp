@@ -86,7 +86,7 @@ TEST_F(ImageLoader, AFailedDecodeTriesNoOtherFormatAndHoldsNothing) {
 TEST_F(ImageLoader, UnknownBytesAreReportedAndKeepTheKind) {
   zrImageLoader loader;
   ASSERT_NE(Load(loader, TestPicture("rose.png")), nullptr);
-  // A bitmap of 8 bits per pixel and a PSD header: not (yet) formats read here.
+  // A bitmap of 8 bits per pixel, a PSD header cut short and a GIF: not formats read here.
   Bytes bitmap(64, 0);
   bitmap[0] = 'B';
   bitmap[1] = 'M';
