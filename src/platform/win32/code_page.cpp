@@ -43,12 +43,16 @@ size_t WideToMultiByte(unsigned codePage, const char16_t* source, ptrdiff_t sour
   }
   const int length = static_cast<int>(sourceLength);
   const wchar_t* wide = reinterpret_cast<const wchar_t*>(source);
+  // No best fit: "é" would become "e" and name another file; what does not convert becomes "?".
+  // UTF-8 converts everything and refuses the flag.
+  const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
   if (out == nullptr || capacity == 0) {
-    const int needed = WideCharToMultiByte(codePage, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    const int needed =
+        WideCharToMultiByte(codePage, flags, wide, length, nullptr, 0, nullptr, nullptr);
     return needed > 0 ? static_cast<size_t>(needed) : 0;
   }
   const int written =
-      WideCharToMultiByte(codePage, 0, wide, length, out, ToInt(capacity), nullptr, nullptr);
+      WideCharToMultiByte(codePage, flags, wide, length, out, ToInt(capacity), nullptr, nullptr);
   return written > 0 ? static_cast<size_t>(written) : 0;
 }
 
