@@ -38,9 +38,11 @@ bool LoadVersionInfo(const char16_t* path, std::vector<uint8_t>& block) {
   try {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(W(path), &ignored);
-    if (size == 0 || size > kMaxVersionResourceSize) return false;
-    block.assign(size, 0);
-    if (GetFileVersionInfoW(W(path), 0, size, block.data())) return true;
+    // A file without a resource must not leave an earlier block behind, as the Linux reader.
+    if (size > 0 && size <= kMaxVersionResourceSize) {
+      block.assign(size, 0);
+      if (GetFileVersionInfoW(W(path), 0, size, block.data())) return true;
+    }
   } catch (const std::exception&) {
   }
   block.clear();
