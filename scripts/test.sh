@@ -41,6 +41,9 @@ step "updater.exe under Wine"
 cmake --build --preset linux-debug -j "$jobs" --target zr_wine_tests
 build/linux-debug/tests/zr_wine_tests --gtest_brief=1
 
+step "Unit suites built for Windows, under Wine"
+scripts/wine-unit-tests.sh
+
 step "Fuzz harnesses, ${fuzz_seconds}s each"
 cmake --preset linux-fuzz >/dev/null
 cmake --build --preset linux-fuzz -j "$jobs"

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Cross-builds the picture libraries of the Windows program (libjpeg-turbo, libpng, libwebp, and
 # libdeflate) as static i686 libraries from Debian's source packages, so that updater.exe needs no
-# DLLs beside it. They go into a prefix under ~/.cache/zr keyed by the package versions, and
+# DLLs beside it, and GoogleTest for the unit suites built for Windows. They go into a prefix under ~/.cache/zr keyed by the package versions, and
 # ~/.cache/zr/windeps points at it; the toolchain file looks there. A complete prefix is not
 # rebuilt. Progress goes to standard error; standard output is the prefix path alone.
 set -euo pipefail
@@ -10,7 +10,7 @@ root=$PWD
 scripts/setup.sh >&2 # the cross compilers, nasm, dpkg-dev
 
 # Raise when a change to this script must rebuild the libraries of unchanged packages.
-revision=1
+revision=2
 cache="${XDG_CACHE_HOME:-$HOME/.cache}/zr"
 sources=(libjpeg-turbo libpng1.6 libwebp libdeflate)
 
@@ -104,6 +104,20 @@ make_deflate() {
   install -D -m 644 "$1/libdeflate.a" "$prefix/lib/libdeflate.a"
 }
 
+# GoogleTest comes from the sources the installed googletest package keeps in /usr/src (the tests
+# of the Linux build use the same version), so its version is the installed one.
+googletest_version() {
+  dpkg-query -W -f '${Version}' googletest
+}
+
+make_googletest() {
+  local begun=$SECONDS
+  cp -a /usr/src/googletest "$work/src-googletest"
+  cmake_install -DBUILD_GMOCK=ON -DINSTALL_GTEST=ON "$work/src-googletest"
+  built+=("googletest $(googletest_version) (/usr/src/googletest)")
+  say "${built[-1]}: $((SECONDS - begun)) s"
+}
+
 ensure_deb_src
 # The key covers what the lists offer now, so a new Debian upload makes a new prefix.
 newest=()
@@ -111,6 +125,7 @@ for package in "${sources[@]}"; do
   newest+=("$package $(offered_versions "$package" | head -n 1)")
   [ "${newest[-1]}" != "$package " ] || { say "no source package $package in the lists"; exit 1; }
 done
+newest+=("googletest $(googletest_version)")
 key=$(printf '%s\n' "${newest[@]}" "revision $revision" | sha256sum | cut -c1-12)
 prefix="$cache/windeps-$key"
 mkdir -p "$cache"
@@ -139,6 +154,7 @@ if [ ! -f "$prefix/.complete" ]; then
     -DWEBP_BUILD_VWEBP=OFF -DWEBP_BUILD_WEBPINFO=OFF -DWEBP_BUILD_WEBPMUX=OFF \
     -DWEBP_BUILD_EXTRAS=OFF
   build libdeflate make_deflate
+  make_googletest
 
   printf '%s\n' "${built[@]}" >"$prefix/versions.txt"
   touch "$prefix/.complete" # last: a prefix without it is rebuilt

@@ -1,7 +1,9 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 #include <sys/stat.h>
 #include <utime.h>
 
@@ -116,7 +118,7 @@ TEST_F(CopyWorkerTest, CopiesFilesFoldersAndTimesInTwoMebibyteBlocks) {
   dir_.WriteFile("src/empty.txt", "");
   dir_.WriteFile("src/deep/a.txt", "alpha");
   ASSERT_EQ(mkdir(dir_.PathOf("src/voices").c_str(), 0755), 0);
-  const struct utimbuf old = {1000000000, 1100000000};
+  struct utimbuf old = {1000000000, 1100000000};  // not const: Windows takes it so
   ASSERT_EQ(utime(dir_.PathOf("src/big.bin").c_str(), &old), 0);
   ASSERT_EQ(utime(dir_.PathOf("src/empty.txt").c_str(), &old), 0);
 
@@ -136,8 +138,12 @@ TEST_F(CopyWorkerTest, CopiesFilesFoldersAndTimesInTwoMebibyteBlocks) {
     ASSERT_EQ(stat(dir_.PathOf(std::string("src/") + name).c_str(), &source), 0);
     ASSERT_EQ(stat(dir_.PathOf(std::string("out/") + name).c_str(), &info), 0);
     EXPECT_EQ(info.st_mtime, old.modtime) << name;
+#ifdef _WIN32
+    EXPECT_EQ(info.st_atime, source.st_atime) << name;  // whole seconds is all stat gives here
+#else
     EXPECT_EQ(info.st_atim.tv_sec, source.st_atim.tv_sec) << name;
     EXPECT_EQ(info.st_atim.tv_nsec / 100, source.st_atim.tv_nsec / 100) << name;
+#endif
   }
   EXPECT_EQ(dir_.ReadFile("out/big.bin"), big);
   EXPECT_EQ(dir_.ReadFile("out/empty.txt"), "");
@@ -222,6 +228,10 @@ TEST_F(CopyWorkerTest, AFailedJobIsReportedOnceAndEndsTheQueue) {
        "フォルダ [%F] が作成出来ません"},
   };
   for (const Case& c : cases) {
+#ifdef _WIN32
+    // Said below, after the cases that hold.
+    if (std::string(c.what) == "read-only destination") continue;
+#endif
     SCOPED_TRACE(c.what);
     TempDir dir;
     dir.WriteFile("a.txt", "first");
@@ -247,7 +257,16 @@ TEST_F(CopyWorkerTest, AFailedJobIsReportedOnceAndEndsTheQueue) {
     put("%S", zrtest::Utf8(dir.WidePathOf(c.source)));
     put("%D", zrtest::Utf8(dir.WidePathOf(c.destination)));
     put("%F", zrtest::Utf8(dir.WidePathOf("out/sub")));
+#ifdef _WIN32
+    // The reason after " : " is the system's own text, which differs between Windows versions.
+    std::vector<std::string> texts = run.ErrorTexts();
+    for (std::string* text : {&expected, texts.empty() ? nullptr : &texts[0]}) {
+      if (text && text->find(" : ") != std::string::npos) text->erase(text->find(" : "));
+    }
+    EXPECT_EQ(texts, std::vector<std::string>{expected});
+#else
     EXPECT_EQ(run.ErrorTexts(), std::vector<std::string>{expected});
+#endif
     EXPECT_EQ(run.reports.back().error, 1);
     EXPECT_EQ(run.reports.back().value, 2);
     EXPECT_EQ(dir.ReadFile("out/a.txt"), "first");
@@ -260,11 +279,19 @@ TEST_F(CopyWorkerTest, AFailedJobIsReportedOnceAndEndsTheQueue) {
     for (const std::string& name : Entries(dir.PathOf("out")))
       EXPECT_EQ(name.find("~zrcopy"), std::string::npos) << name;
   }
+#ifdef _WIN32
+  GTEST_SKIP() << "read-only destination: the suites run as root, for whom Wine writes a "
+                  "read-only file";
+#endif
 }
 
 // The writer fails part-way (the file-size limit of a child process): an installed file stays
 // whole, a new one is not left half-written, and no temporary file remains.
 TEST_F(CopyWorkerTest, AWriteThatFailsPartWayLeavesTheOldFile) {
+#ifdef _WIN32
+  GTEST_SKIP()
+      << "needs a file-size limit (setrlimit) in a forked child to fail the write part-way";
+#else
   dir_.WriteFile("big.bin", RandomBytes(5 * kMiB, 4));
   dir_.WriteFile("game/big.bin", "old contents");
   for (const char* destination : {"game/big.bin", "game/new.bin"}) {
@@ -287,6 +314,7 @@ TEST_F(CopyWorkerTest, AWriteThatFailsPartWayLeavesTheOldFile) {
     EXPECT_EQ(dir_.ReadFile("game/big.bin"), "old contents");
     EXPECT_EQ(Entries(dir_.PathOf("game")), std::vector<std::string>{"big.bin"});
   }
+#endif
 }
 
 TEST_F(CopyWorkerTest, AnEmptyQueueEndsAtOnce) {

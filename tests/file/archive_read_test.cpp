@@ -157,6 +157,10 @@ TEST_F(ArchiveRead, BrokenContractsEndTheProcess) {
 }
 
 TEST_F(ArchiveRead, ArchiveCutAfterMountingEndsAnEncipheredRead) {
+#ifdef _WIN32
+  GTEST_SKIP() << "cuts the archive while it is mounted; Windows lets no one shorten a file the "
+                  "archive holds open";
+#else
   zrArchive& archive = Mount({{"m", Pattern(64)}}, kKey);
   const int32_t handle = archive.OpenMember(u"m");
   ASSERT_EQ(truncate(dir_.PathOf("test.zra").c_str(), 40 + 20), 0);
@@ -167,6 +171,7 @@ TEST_F(ArchiveRead, ArchiveCutAfterMountingEndsAnEncipheredRead) {
   const int32_t plainHandle = plain.OpenMember(u"m");
   ASSERT_EQ(truncate(dir_.PathOf("test.zra").c_str(), 40 + 20), 0);
   EXPECT_EQ(plain.ReadMember(plainHandle, out, 64), 20);
+#endif
 }
 
 // Archive bytes with one 32-bit field of the header or index changed.

@@ -1,9 +1,15 @@
-#include "platform/posix/native_path.h"
+#ifdef _WIN32
+#include <gtest/gtest.h>
 
+TEST(NativePathTest, LinuxOnly) {
+  GTEST_SKIP() << "the Linux layer's translation of Windows paths; Windows takes them as they are";
+}
+#else
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "platform/file_system.h"
+#include "platform/posix/native_path.h"
 #include "platform_test_support.h"
 
 namespace {
@@ -108,3 +114,4 @@ TEST(NativePathTest, PrefixedNetworkAndDevicePaths) {
 }
 
 }  // namespace
+#endif  // _WIN32

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <optional>
@@ -17,27 +19,31 @@ class EnvOverride {
  public:
   EnvOverride(const char* name, const char* value) : name_(name) {
     if (const char* old = std::getenv(name)) previous_ = old;
+    Set(name, value);
+  }
+  ~EnvOverride() { Set(name_.c_str(), previous_ ? previous_->c_str() : nullptr); }
+
+ private:
+  static void Set(const char* name, const char* value) {
+#ifdef _WIN32
+    // An empty value removes the variable on Windows, which cannot hold an empty one.
+    _putenv_s(name, value ? value : "");
+#else
     if (value) {
       setenv(name, value, 1);
     } else {
       unsetenv(name);
     }
-  }
-  ~EnvOverride() {
-    if (previous_) {
-      setenv(name_.c_str(), previous_->c_str(), 1);
-    } else {
-      unsetenv(name_.c_str());
-    }
+#endif
   }
 
- private:
   std::string name_;
   std::optional<std::string> previous_;
 };
 
+#ifndef _WIN32
 // A prefix laid out like Wine's: drive_c plus dosdevices/c: linking to it; WINEPREFIX names it
-// while the object lives.
+// while the object lives. Only the Linux layer reads one: Windows asks the system.
 class FakeWinePrefix {
  public:
   explicit FakeWinePrefix(bool wow64 = false)
@@ -57,5 +63,6 @@ class FakeWinePrefix {
   std::string prefix_;
   EnvOverride env_;
 };
+#endif
 
 }  // namespace zrtest

@@ -1,11 +1,6 @@
 #include "support/test_support.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -91,7 +86,7 @@ TempDir::TempDir() {
   for (int attempt = 0; attempt < 100; ++attempt) {
     auto candidate = base / ("zr-test-" + std::to_string(random()));
     if (std::filesystem::create_directory(candidate)) {
-      path_ = candidate.string();
+      path_ = candidate.u8string();
       return;
     }
   }
@@ -101,51 +96,35 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   // Files a test made read-only must go too.
-  for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-    std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+  const auto root = std::filesystem::u8path(path_);
+  for (std::filesystem::recursive_directory_iterator entry(root, ignored), end;
+       !ignored && entry != end; entry.increment(ignored)) {
+    std::filesystem::permissions(entry->path(), std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::add, ignored);
   }
-  std::filesystem::remove_all(path_, ignored);
+  std::filesystem::remove_all(root, ignored);
+}
+
+std::string TempDir::PathOf(const std::string& relative) const {
+#ifdef _WIN32
+  std::string native = relative;
+  std::replace(native.begin(), native.end(), '/', '\\');
+  return path_ + "\\" + native;
+#else
+  return path_ + "/" + relative;
+#endif
 }
 
 void TempDir::WriteFile(const std::string& relative, const std::string& bytes) const {
-  const std::filesystem::path file = PathOf(relative);
+  const auto file = std::filesystem::u8path(PathOf(relative));
   std::filesystem::create_directories(file.parent_path());
   std::ofstream out(file, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::string TempDir::ReadFile(const std::string& relative) const {
-  std::ifstream in(PathOf(relative), std::ios::binary);
+  std::ifstream in(std::filesystem::u8path(PathOf(relative)), std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-CommandRun RunCommand(const std::string& commandLine) {
-  TempDir scratch;
-  const std::string command = commandLine + " 2>" + scratch.PathOf("stderr") + " </dev/null";
-  CommandRun run{};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return {-1, "", ""};
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int status = pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = scratch.ReadFile("stderr");
-  return run;
-}
-
-int RunInChild(const std::function<int()>& body, int seconds) {
-  const pid_t child = fork();
-  if (child < 0) return -1;
-  if (child == 0) {
-    alarm(static_cast<unsigned>(seconds));  // ends a child that hangs
-    _exit(body() & 0xFF);
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return -1;
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 void HeapTest::SetUp() {

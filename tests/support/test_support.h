@@ -10,6 +10,14 @@
 #include "platform/message_box.h"
 #include "system/trace.h"
 
+#ifdef _WIN32
+#include <direct.h>
+// Windows folders have no mode bits: the suites' mkdir(path, mode) calls make a plain folder.
+inline int mkdir(const char* path, int /*mode*/) {
+  return _mkdir(path);
+}
+#endif
+
 namespace zrtest {
 
 std::u16string Wide(const std::string& utf8);
@@ -49,7 +57,8 @@ struct CommandRun {
 CommandRun RunCommand(const std::string& commandLine);
 
 // Runs `body` in a child process and gives its result (0 to 255), or -1 when the child did not
-// finish within `seconds` (an alarm ends it): for calls that must not hang the test.
+// finish within `seconds` (an alarm ends it): for calls that must not hang the test. Windows cannot
+// fork: there the body runs in the test's own process, without the time limit.
 int RunInChild(const std::function<int()>& body, int seconds = 10);
 
 // A fresh folder under the system temporary folder, removed with everything in it at the end.
@@ -57,10 +66,10 @@ class TempDir {
  public:
   TempDir();
   ~TempDir();
-  const std::string& Path() const { return path_; }  // native path
+  const std::string& Path() const { return path_; }  // native path, UTF-8
   std::u16string WidePath() const { return Wide(path_); }
   // Native and wide paths of `relative` (slashes) inside the folder.
-  std::string PathOf(const std::string& relative) const { return path_ + "/" + relative; }
+  std::string PathOf(const std::string& relative) const;
   std::u16string WidePathOf(const std::string& relative) const { return Wide(PathOf(relative)); }
   void WriteFile(const std::string& relative, const std::string& bytes) const;
   std::string ReadFile(const std::string& relative) const;

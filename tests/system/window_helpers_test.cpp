@@ -61,6 +61,10 @@ TEST(WindowClassTest, UnregisterOfANeverRegisteredRecordDoesNothing) {
 }
 
 TEST(CenteredWindowRectTest, CentresTheClientAndAddsTheBorder) {
+#ifdef _WIN32
+  GTEST_SKIP() << "expects the Linux layer's fixed 1920x1080 screen and border widths; Windows "
+                  "measures its own";
+#else
   WindowRect rect = {0, 0, 640, 480};
   GetCenteredWindowRect(&rect, 0x90800000, 0, false);
   EXPECT_EQ(Corners(rect), (std::vector<int32_t>{639, 299, 1281, 781}));
@@ -72,6 +76,7 @@ TEST(CenteredWindowRectTest, CentresTheClientAndAddsTheBorder) {
   rect = {0, 0, 2001, 1200};  // larger than the screen: truncation toward zero
   GetCenteredWindowRect(&rect, kStylePopup | kStyleBorder, -1, false);
   EXPECT_EQ(Corners(rect), (std::vector<int32_t>{-41, -61, 1962, 1141}));
+#endif
 }
 
 TEST(CenteredWindowRectTest, ANullRectangleIsReported) {

@@ -186,6 +186,9 @@ TEST_F(UpdateFilesTest, VersionRuleAcceptsOnlyNewerOrUninstalledExecutables) {
 // --- Links, special files and names ----------------------------------------------------------
 
 TEST_F(UpdateFilesTest, LinksInsideTheFolderAreFollowedLikeWhatTheyName) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links are a Linux folder's; Windows packages hold none";
+#else
   package_.WriteFile("voice/a.ogg", "a");
   package_.WriteFile("voice/b.ogg", "b");
   ASSERT_EQ(symlink("voice", package_.PathOf("bgm").c_str()), 0);
@@ -196,8 +199,10 @@ TEST_F(UpdateFilesTest, LinksInsideTheFolderAreFollowedLikeWhatTheyName) {
             (std::vector<std::string>{"alias.ogg", "bgm\\a.ogg", "bgm\\again.ogg", "bgm\\b.ogg",
                                       "voice\\a.ogg", "voice\\again.ogg", "voice\\b.ogg"}));
   EXPECT_EQ(Utf8(UpdateFileRefusal), "");
+#endif
 }
 
+#ifndef _WIN32
 // The message for the first entry of the folder `make` fills that an update must not use, or ""
 // when the folder is usable. Each case runs in a folder of its own.
 std::string Refusal(const std::function<void(const zrtest::TempDir&)>& make) {
@@ -216,8 +221,12 @@ void Link(const zrtest::TempDir& data, const std::string& target, const std::str
   std::filesystem::create_directories(std::filesystem::path(data.PathOf(name)).parent_path());
   ASSERT_EQ(symlink(target.c_str(), data.PathOf(name).c_str()), 0) << name;
 }
+#endif
 
 TEST_F(UpdateFilesTest, LinksThatLeaveLoopOrLeadNowhereAreRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs symbolic links";
+#else
   const std::string prefix = "refused: The update cannot use \"data\\";
   // Each of these once listed the same folder over and over, or the host's files.
   EXPECT_EQ(Refusal([](const auto& d) { Link(d, ".", "a"); }),
@@ -249,9 +258,13 @@ TEST_F(UpdateFilesTest, LinksThatLeaveLoopOrLeadNowhereAreRefused) {
               Link(d, "sub", "outer");
             }),
             prefix + "outer\\inner\": it is a link to a folder inside a linked folder.");
+#endif
 }
 
 TEST_F(UpdateFilesTest, WhatIsNoFileAndNamesWindowsCannotHoldAreRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "makes a FIFO and names Windows itself refuses to create";
+#else
   const std::string prefix = "refused: The update cannot use \"data\\";
   EXPECT_EQ(Refusal([](const auto& d) { mkfifo(d.PathOf("game.exe").c_str(), 0666); }),
             prefix + "game.exe\": it is neither a file nor a folder.");
@@ -263,9 +276,13 @@ TEST_F(UpdateFilesTest, WhatIsNoFileAndNamesWindowsCannotHoldAreRefused) {
   }
   EXPECT_EQ(Refusal([](const auto& d) { d.WriteFile("console/nulls.txt", ""); }), "");
   EXPECT_EQ(Refusal([](const auto& d) { d.WriteFile("com10", ""); }), "");
+#endif
 }
 
 TEST_F(UpdateFilesTest, ListingTellsTheUserOfARefusedEntry) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs a symbolic link to a folder outside the package";
+#else
   MakeFolder("sub");
   ASSERT_EQ(symlink("/", package_.PathOf("sub/root").c_str()), 0);
   auto* const window = reinterpret_cast<platform::WindowHandle>(0x77);
@@ -276,6 +293,7 @@ TEST_F(UpdateFilesTest, ListingTellsTheUserOfARefusedEntry) {
             "The update cannot use \"data\\sub\\root\": it is a link that leads outside the "
             "\"data\" folder.");
   EXPECT_EQ(boxes.Boxes()[0].caption, "error");
+#endif
 }
 
 }  // namespace
