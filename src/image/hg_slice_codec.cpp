@@ -8,6 +8,7 @@
 #include <new>
 
 #include "image/zlib_buffers.h"
+#include "system/trace.h"
 
 namespace {
 
@@ -198,6 +199,22 @@ bool PictureBytes(uint32_t width, uint32_t height, int bytesPerPixel, size_t pit
 }
 
 }  // namespace
+
+bool HgSliceSucceeded(HgSliceResult result, const HgSliceMessages& messages) {
+  switch (result) {
+    case HgSliceResult::kOk:
+      return true;
+    case HgSliceResult::kByteAreaSize:
+      Trace(messages.byteAreaSize);
+      return false;
+    case HgSliceResult::kBitAreaSize:
+      Trace(messages.bitAreaSize);
+      return false;
+    case HgSliceResult::kMalformed:
+      break;
+  }
+  return false;
+}
 
 uint8_t HgSignDecode(uint8_t code) {
   return Tables().sign[code];

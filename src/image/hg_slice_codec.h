@@ -33,6 +33,16 @@ enum class HgSliceResult {
   kMalformed,     // runs, lengths, rows or geometry that do not fit the buffers
 };
 
+// The messages a format gives for areas that inflate to other sizes than their headers state.
+struct HgSliceMessages {
+  const char* byteAreaSize;
+  const char* bitAreaSize;
+};
+
+// True for kOk; otherwise traces the format's message for the result (a malformed slice has
+// none) and gives false.
+bool HgSliceSucceeded(HgSliceResult result, const HgSliceMessages& messages);
+
 // Decodes slices one after another, keeping its work buffers between them.
 class HgSliceDecoder {
  public:

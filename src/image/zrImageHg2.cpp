@@ -16,6 +16,7 @@ constexpr char kBadVersion[] = "HG2 : 未対応のバージョンです";
 constexpr char kNoFrame[] = "HG2(%d) : 対応するIDが見つかりません";
 constexpr char kByteAreaSize[] = "zrImageHg2 : バイト領域のサイズが異常です";
 constexpr char kBitAreaSize[] = "zrImageHg2 : ビット領域のサイズが異常です";
+constexpr HgSliceMessages kSliceMessages = {kByteAreaSize, kBitAreaSize};
 constexpr char kUnsupportedPixels[] = "この色数には対応していません";
 
 constexpr uint32_t kFileHeaderSize = 12;
@@ -198,17 +199,10 @@ bool zrImageHg2::DecodeFrame(const uint8_t* data, uint32_t size, const Frame& fr
   if (!Reserve(pitch * height)) return false;
   SetGeometry(width, height, bytesPerPixel, static_cast<int32_t>(pitch));
   HgSliceDecoder decoder;
-  switch (decoder.Decode(plane, 0, height, {pixels_, pitch, width, height, bytesPerPixel})) {
-    case HgSliceResult::kOk:
-      break;
-    case HgSliceResult::kByteAreaSize:
-      Trace(kByteAreaSize);
-      return false;
-    case HgSliceResult::kBitAreaSize:
-      Trace(kBitAreaSize);
-      return false;
-    case HgSliceResult::kMalformed:
-      return false;
+  if (!HgSliceSucceeded(
+          decoder.Decode(plane, 0, height, {pixels_, pitch, width, height, bytesPerPixel}),
+          kSliceMessages)) {
+    return false;
   }
   if (depth != 0 && depth != kFullDepth) WidenDepth(depth);
 

@@ -20,6 +20,7 @@ constexpr char kBadMagic[] = "HG3 : ヘッダが違います";
 constexpr char kBadHeaderSize[] = "HG3 : ヘッダサイズが違います";
 constexpr char kByteAreaSize[] = "zrImageHg3 : バイト領域のサイズが異常です";
 constexpr char kBitAreaSize[] = "zrImageHg3 : ビット領域のサイズが異常です";
+constexpr HgSliceMessages kSliceMessages = {kByteAreaSize, kBitAreaSize};
 
 constexpr uint32_t kSliceHeaderSize = 24;
 constexpr uint32_t kAlphaHeaderSize = 8;
@@ -169,17 +170,8 @@ bool zrImageHg3::DecodeStandardPlane(const std::vector<const hg3::Tag*>& slices)
     uint32_t rows = 0;
     HgCodedPlane plane;
     if (!ReadSlice(*tag, firstRow, rows, plane)) return false;
-    switch (decoder.Decode(plane, firstRow, rows, target)) {
-      case HgSliceResult::kOk:
-        break;
-      case HgSliceResult::kByteAreaSize:
-        Trace(kByteAreaSize);
-        return false;
-      case HgSliceResult::kBitAreaSize:
-        Trace(kBitAreaSize);
-        return false;
-      case HgSliceResult::kMalformed:
-        return false;
+    if (!HgSliceSucceeded(decoder.Decode(plane, firstRow, rows, target), kSliceMessages)) {
+      return false;
     }
   }
   return true;
