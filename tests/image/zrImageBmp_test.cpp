@@ -11,57 +11,24 @@
 #include "image/zrImageLoader.h"
 #include "platform/little_endian.h"
 #include "support/test_support.h"
+#include "test_pictures.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using zrtest::Bytes;
+using zrtest::Lend;
 
 Bytes Picture(const std::string& name) {
-  std::ifstream file(std::string(ZR_SOURCE_DIR) + "/tests/data/images/bmp/" + name,
-                     std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), {});
-}
-
-MemoryBlock Lend(const Bytes& bytes) {
-  return BorrowedBlock(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return zrtest::TestPicture("bmp/" + name);
 }
 
 class BmpImage : public zrtest::HeapTest {};
 
-// Every pixel of a bitmap (bottom row first) against the PNG of the same picture (top row
-// first); the PNG's 3-byte pixels read as opaque.
-void ExpectSamePicture(const Bytes& bmp, const Bytes& png) {
-  zrImageLoader bitmap;
-  MemoryBlock block = Lend(bmp);
-  ASSERT_NE(bitmap.LoadFromMemory(&block, 0, 0), nullptr);
-  EXPECT_EQ(bitmap.GetKind(), ImageKind::kBmp);
-  zrImageLoader reference;
-  block = Lend(png);
-  ASSERT_NE(reference.LoadFromMemory(&block, 0, 0), nullptr);
-  uint32_t width = 0;
-  uint32_t height = 0;
-  reference.GetSize(&width, &height);
-  uint32_t bmpWidth = 0;
-  uint32_t bmpHeight = 0;
-  bitmap.GetSize(&bmpWidth, &bmpHeight);
-  ASSERT_EQ(bmpWidth, width);
-  ASSERT_EQ(bmpHeight, height);
-  ASSERT_EQ(bitmap.GetBytesPerPixel(), 4);
-  const int bpp = reference.GetBytesPerPixel();
-  for (int32_t y = 0; y < static_cast<int32_t>(height); ++y) {
-    for (int32_t x = 0; x < static_cast<int32_t>(width); ++x) {
-      const uint8_t* want = reference.GetImage()->PixelAt(x, y);
-      const uint8_t* got = bitmap.GetImage()->PixelFromBottom(x, y);
-      ASSERT_EQ(std::memcmp(want, got, 3), 0) << x << "," << y;
-      ASSERT_EQ(got[3], bpp == 4 ? want[3] : 255) << x << "," << y;
-    }
-  }
-}
-
 TEST_F(BmpImage, ImageMagickBitmapsReadAsThePngsOfTheSamePictures) {
-  ExpectSamePicture(Picture("r24.bmp"), Picture("r24.png"));
-  ExpectSamePicture(Picture("core.bmp"), Picture("r24.png"));  // 12-byte header, rows at 26
-  ExpectSamePicture(Picture("a32.bmp"), Picture("a32.png"));
+  const ImageKind bmp = ImageKind::kBmp;
+  zrtest::ExpectBottomUpPicture(Picture("r24.bmp"), bmp, Picture("r24.png"));
+  zrtest::ExpectBottomUpPicture(Picture("core.bmp"), bmp, Picture("r24.png"));  // rows at 26
+  zrtest::ExpectBottomUpPicture(Picture("a32.bmp"), bmp, Picture("a32.png"));
 }
 
 TEST_F(BmpImage, TopDownFilesKeepTheBottomRowFirst) {

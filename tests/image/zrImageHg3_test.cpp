@@ -18,19 +18,13 @@
 #include "image/zrImageWebP.h"
 #include "platform/little_endian.h"
 #include "support/test_support.h"
+#include "test_pictures.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes ReadFile(const std::string& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), {});
-}
-
-Bytes TestPicture(const std::string& name) {
-  return ReadFile(std::string(ZR_SOURCE_DIR) + "/tests/data/images/" + name);
-}
+using zrtest::TestPicture;
 
 struct ImageDeleter {
   void operator()(zrImage* image) const { image->Release(); }

@@ -12,6 +12,7 @@
 #include "image/zrImagePng.h"
 #include "platform/little_endian.h"
 #include "support/test_support.h"
+#include "test_pictures.h"
 
 namespace {
 
@@ -19,10 +20,7 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr char kUnknownFormat[] = "展開できないイメージです";
 
-Bytes TestPicture(const std::string& name) {
-  std::ifstream file(std::string(ZR_SOURCE_DIR) + "/tests/data/images/" + name, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), {});
-}
+using zrtest::TestPicture;
 
 uint8_t* Load(zrImageLoader& loader, const Bytes& bytes, int placeOnCanvas = 0) {
   const MemoryBlock block = BorrowedBlock(bytes.data(), static_cast<uint32_t>(bytes.size()));

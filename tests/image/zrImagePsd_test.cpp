@@ -10,19 +10,15 @@
 
 #include "image/zrImageLoader.h"
 #include "support/test_support.h"
+#include "test_pictures.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using zrtest::Bytes;
+using zrtest::Lend;
 
 Bytes Document(const std::string& name) {
-  std::ifstream file(std::string(ZR_SOURCE_DIR) + "/tests/data/images/psd/" + name,
-                     std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(file), {});
-}
-
-MemoryBlock Lend(const Bytes& bytes) {
-  return BorrowedBlock(bytes.data(), static_cast<uint32_t>(bytes.size()));
+  return zrtest::TestPicture("psd/" + name);
 }
 
 class PsdImage : public zrtest::HeapTest {};
@@ -32,31 +28,8 @@ TEST_F(PsdImage, MergedImagesReadAsImageMagickReadsThem) {
   // a document with an alpha channel, which loads opaque.
   for (const char* name : {"raw", "rle", "alpha"}) {
     SCOPED_TRACE(name);
-    const Bytes psd = Document(std::string(name) + ".psd");
-    const Bytes png = Document(std::string(name) + "_ref.png");
-    zrImageLoader document;
-    MemoryBlock block = Lend(psd);
-    ASSERT_NE(document.LoadFromMemory(&block, 0, 0), nullptr);
-    EXPECT_EQ(document.GetKind(), ImageKind::kPsd);
-    zrImageLoader reference;
-    block = Lend(png);
-    ASSERT_NE(reference.LoadFromMemory(&block, 0, 0), nullptr);
-    uint32_t width = 0;
-    uint32_t height = 0;
-    reference.GetSize(&width, &height);
-    uint32_t psdWidth = 0;
-    uint32_t psdHeight = 0;
-    document.GetSize(&psdWidth, &psdHeight);
-    ASSERT_EQ(psdWidth, width);
-    ASSERT_EQ(psdHeight, height);
-    for (int32_t y = 0; y < static_cast<int32_t>(height); ++y) {
-      for (int32_t x = 0; x < static_cast<int32_t>(width); ++x) {
-        const uint8_t* want = reference.GetImage()->PixelAt(x, y);
-        const uint8_t* got = document.GetImage()->PixelFromBottom(x, y);  // bottom row first
-        ASSERT_EQ(std::memcmp(want, got, 3), 0) << x << "," << y;
-        ASSERT_EQ(got[3], 255);
-      }
-    }
+    zrtest::ExpectBottomUpPicture(Document(std::string(name) + ".psd"), ImageKind::kPsd,
+                                  Document(std::string(name) + "_ref.png"));
   }
 }
 
