@@ -123,6 +123,20 @@ bool zrImageHg2::Accepts(const MemoryBlock* source) {
   return source && HasMagic(source->data, source->size);
 }
 
+std::vector<int32_t> zrImageHg2::FrameKeys(const MemoryBlock* source) {
+  std::vector<int32_t> keys;
+  const uint8_t* data = source ? source->data : nullptr;
+  const uint32_t size = source ? source->size : 0;
+  const uint32_t version = HasMagic(data, size) ? VersionOf(data, size) : 0;
+  Frame frame;
+  for (uint64_t header = kFileHeaderSize;
+       version != 0 && ReadFrame(data, size, version, header, frame); header += frame.next) {
+    keys.push_back(frame.key);
+    if (version == kVersionSingle || frame.next == 0) break;
+  }
+  return keys;
+}
+
 int zrImageHg2::Load(const MemoryBlock* source, int32_t key) {
   const uint8_t* data = source ? source->data : nullptr;
   const uint32_t size = source ? source->size : 0;

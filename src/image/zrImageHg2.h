@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "image/zrImage.h"
 
@@ -21,6 +22,9 @@ class zrImageHg2 : public zrImage {
 
   // The loader's test: the block starts with "HG-2".
   static bool Accepts(const MemoryBlock* source);
+  // The keys of the frames in file order (0 for a version 16 picture); empty for a block that is
+  // no HG-2 file this class reads.
+  static std::vector<int32_t> FrameKeys(const MemoryBlock* source);
 
  private:
   struct Frame;

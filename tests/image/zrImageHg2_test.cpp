@@ -145,6 +145,7 @@ TEST_F(Hg2Image, FramesByKeyAndByPositionPerVersion) {
   for (int i = 0; i < 4; ++i) file[48 + 28 + i] = static_cast<uint8_t>(next >> (8 * i));
   file.insert(file.end(), other.begin() + 12, other.end());
   MemoryBlock block = Lend(file);
+  EXPECT_EQ(zrImageHg2::FrameKeys(&block), (std::vector<int32_t>{4, 9}));
   zrImageHg2 image;
   int32_t key = -1;
   ASSERT_EQ(image.LoadFrame(&block, 1, &key), 1);
@@ -162,6 +163,7 @@ TEST_F(Hg2Image, FramesByKeyAndByPositionPerVersion) {
   version32.erase(version32.begin() + 48 + 32, version32.begin() + 48 + 40);  // no base values
   version32[48] = 32;
   block = Lend(version32);
+  EXPECT_EQ(zrImageHg2::FrameKeys(&block), std::vector<int32_t>{3});
   EXPECT_EQ(image.Load(&block, 3), 1);
   traces.Clear();
   EXPECT_EQ(image.LoadFrame(&block, 0, &key), 0);
@@ -170,6 +172,7 @@ TEST_F(Hg2Image, FramesByKeyAndByPositionPerVersion) {
   // Version 16 has one picture for any key, nothing after it, and says nothing of alpha.
   const Bytes version16 = Version16(Bytes(4 * 2 * 4, 0x40), 4, 2, 4, 0);
   block = Lend(version16);
+  EXPECT_EQ(zrImageHg2::FrameKeys(&block), std::vector<int32_t>{0});
   ASSERT_EQ(image.Load(&block, 12345), 1);
   EXPECT_EQ(image.GetAlphaState(), kAlphaUnknown);
   EXPECT_EQ(image.GetPlacement().canvasWidth, 4);

@@ -1,9 +1,11 @@
 // info: the format, then one line per frame:
 // "frame N: key K, WxH, B bytes per pixel, canvas CWxCH, offset X,Y, base X,Y, alpha STATE".
 #include <cstdio>
+#include <vector>
 
 #include "commands.h"
 #include "image/hg3_container.h"
+#include "image/zrImageHg2.h"
 
 namespace {
 
@@ -18,11 +20,29 @@ const char* AlphaName(int32_t state) {
   }
 }
 
-uint32_t FrameCount(const PictureFile& file) {
+// The frames to describe: HG-3 frames by position, HG-2 frames by key, otherwise the one picture.
+std::vector<FrameChoice> FramesOf(const PictureFile& file) {
+  std::vector<FrameChoice> frames;
+  const MemoryBlock block = file.Block();
   if (file.kind == ImageKind::kHg3) {
-    return hg3::CountFrames(file.bytes.data(), static_cast<uint32_t>(file.bytes.size()));
+    const uint32_t count =
+        hg3::CountFrames(file.bytes.data(), static_cast<uint32_t>(file.bytes.size()));
+    for (uint32_t position = 0; position < count; ++position) {
+      FrameChoice choice;
+      choice.byPosition = true;
+      choice.position = position;
+      frames.push_back(choice);
+    }
+  } else if (file.kind == ImageKind::kHg2) {
+    for (int32_t key : zrImageHg2::FrameKeys(&block)) {
+      FrameChoice choice;
+      choice.key = key;
+      frames.push_back(choice);
+    }
+  } else {
+    frames.push_back(FrameChoice());
   }
-  return 1;
+  return frames;
 }
 
 void PrintFrame(uint32_t position, int32_t key, const zrImage& image) {
@@ -44,20 +64,16 @@ int RunInfo(const Arguments& arguments) {
   PictureFile file;
   if (!OpenPictureFile(arguments[0], file)) return kExitFailed;
   std::printf("format: %s\n", FormatName(file.kind));
-  const uint32_t frames = FrameCount(file);
-  const bool multiFrame = file.kind == ImageKind::kHg3;
-  if (frames == 0) {
+  const std::vector<FrameChoice> frames = FramesOf(file);
+  if (frames.empty()) {
     // Decoding by key says what is wrong with the header, or that no frame is there.
     DecodeFrame(file, FrameChoice(), nullptr);
     return kExitFailed;
   }
   int status = kExitOk;
-  for (uint32_t position = 0; position < frames; ++position) {
-    FrameChoice choice;
-    choice.byPosition = multiFrame;
-    choice.position = position;
+  for (uint32_t position = 0; position < frames.size(); ++position) {
     int32_t key = 0;
-    const HeldImage image = DecodeFrame(file, choice, &key);
+    const HeldImage image = DecodeFrame(file, frames[position], &key);
     if (image) {
       PrintFrame(position, key, *image);
     } else {
