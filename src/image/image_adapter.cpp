@@ -8,7 +8,7 @@
 uint8_t* zrImageAdapter::PrepareBuffer(uint32_t width, uint32_t height, int32_t bytesPerPixel,
                                        RowAlignment alignment) {
   DropPicture();
-  if (width == 0 || height == 0 || width > kMaxImageSide || height > kMaxImageSide) {
+  if (!PictureFitsLimits(width, height, bytesPerPixel)) {
     Trace("ピクセルイメージ用バッファの確保に失敗しました");
     return nullptr;
   }

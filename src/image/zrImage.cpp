@@ -28,6 +28,12 @@ int64_t Clamp(int64_t value, int64_t low, int64_t high) {
 
 }  // namespace
 
+bool PictureFitsLimits(uint64_t width, uint64_t height, int32_t bytesPerPixel) {
+  return bytesPerPixel >= 1 && bytesPerPixel <= 4 && width >= 1 && height >= 1 &&
+         width <= kMaxImageSide && height <= kMaxImageSide &&
+         width * height * static_cast<uint64_t>(bytesPerPixel) <= kMaxImageBytes;
+}
+
 zrImage::~zrImage() {
   if (pixels_) zrHeapFree(pixels_);
 }

@@ -34,6 +34,10 @@ struct ImagePlacement {
 constexpr uint32_t kMaxImageSide = 16384;
 constexpr uint32_t kMaxImageBytes = kMaxImageSide * kMaxImageSide * 4;
 
+// True for a picture the library makes a buffer for: sides of 1 to kMaxImageSide, 1 to 4 bytes
+// per pixel, and at most kMaxImageBytes of pixels. Decoders ask before they reserve anything.
+bool PictureFitsLimits(uint64_t width, uint64_t height, int32_t bytesPerPixel);
+
 constexpr uint32_t kImageAttributeSize = 20;
 using ImageAttribute = std::array<uint8_t, kImageAttributeSize>;
 

@@ -65,8 +65,7 @@ int zrImageBmp::Load(const MemoryBlock* source, int32_t) {
   // A negative height marks a file stored top row first; the buffer keeps the bottom row first.
   const bool topDown = storedHeight < 0;
   const uint64_t height = topDown ? -int64_t{storedHeight} : storedHeight;
-  if ((bits != 24 && bits != 32) || width <= 0 || height == 0 || width > int32_t{kMaxImageSide} ||
-      height > kMaxImageSide) {
+  if ((bits != 24 && bits != 32) || width <= 0 || !PictureFitsLimits(width, height, 4)) {
     return 0;
   }
   // The rows start where the file header says, unless that points into the headers.

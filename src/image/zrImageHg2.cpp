@@ -54,10 +54,6 @@ struct zrImageHg2::Frame {
 
 namespace {
 
-int32_t Signed(const uint8_t* p) {
-  return static_cast<int32_t>(LoadLe32(p));
-}
-
 // The frame whose image header starts at `header`; false when it does not fit the block.
 template <typename Frame>
 bool ReadFrame(const uint8_t* data, uint32_t size, uint32_t version, uint64_t header,
@@ -75,16 +71,16 @@ bool ReadFrame(const uint8_t* data, uint32_t size, uint32_t version, uint64_t he
   if (start > size) return false;
   frame.data = static_cast<uint32_t>(start);
   frame.hasInfo = true;
-  frame.key = Signed(p + 4);
-  frame.canvasWidth = Signed(p + 8);
-  frame.canvasHeight = Signed(p + 12);
-  frame.offsetX = Signed(p + 16);
-  frame.offsetY = Signed(p + 20);
+  frame.key = LoadLe32Signed(p + 4);
+  frame.canvasWidth = LoadLe32Signed(p + 8);
+  frame.canvasHeight = LoadLe32Signed(p + 12);
+  frame.offsetX = LoadLe32Signed(p + 16);
+  frame.offsetY = LoadLe32Signed(p + 20);
   frame.transparent = LoadLe32(p + 24);
   frame.next = LoadLe32(p + 28);
   if (version >= kVersionBases) {
-    frame.baseX = Signed(p + 32);
-    frame.baseY = Signed(p + 36);
+    frame.baseX = LoadLe32Signed(p + 32);
+    frame.baseY = LoadLe32Signed(p + 36);
   }
   return true;
 }
@@ -193,9 +189,7 @@ bool zrImageHg2::DecodeFrame(const uint8_t* data, uint32_t size, const Frame& fr
   const uint32_t height = LoadLe32(header + 4);
   const int32_t bytesPerPixel = static_cast<int16_t>(LoadLe16(header + 8)) / 8;
   const uint32_t depth = LoadLe16(header + 10);
-  if (bytesPerPixel < 1 || bytesPerPixel > 4 || width == 0 || height == 0 ||
-      width > kMaxImageSide || height > kMaxImageSide || depth > kFullDepth ||
-      uint64_t{width} * height * static_cast<uint32_t>(bytesPerPixel) > kMaxImageBytes) {
+  if (!PictureFitsLimits(width, height, bytesPerPixel) || depth > kFullDepth) {
     return false;
   }
   const uint32_t byteCompressed = LoadLe32(header + 20);

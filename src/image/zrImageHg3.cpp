@@ -41,10 +41,6 @@ struct StdInfo {
   int32_t baseY;
 };
 
-int32_t Signed(const uint8_t* p) {
-  return static_cast<int32_t>(LoadLe32(p));
-}
-
 // The picture description; false for a geometry no buffer should be made for.
 bool ReadStdInfo(const hg3::Tag& tag, StdInfo& info) {
   if (tag.size < hg3::kStdInfoSize) return false;
@@ -52,16 +48,14 @@ bool ReadStdInfo(const hg3::Tag& tag, StdInfo& info) {
   info.width = LoadLe32(p);
   info.height = LoadLe32(p + 4);
   info.bytesPerPixel = static_cast<int16_t>(LoadLe16(p + 8)) / 8;
-  info.offsetX = Signed(p + 12);
-  info.offsetY = Signed(p + 16);
-  info.canvasWidth = Signed(p + 20);
-  info.canvasHeight = Signed(p + 24);
+  info.offsetX = LoadLe32Signed(p + 12);
+  info.offsetY = LoadLe32Signed(p + 16);
+  info.canvasWidth = LoadLe32Signed(p + 20);
+  info.canvasHeight = LoadLe32Signed(p + 24);
   info.transparent = LoadLe32(p + 28);
-  info.baseX = Signed(p + 32);
-  info.baseY = Signed(p + 36);
-  return info.bytesPerPixel >= 1 && info.bytesPerPixel <= 4 && info.width >= 1 &&
-         info.height >= 1 && info.width <= kMaxImageSide && info.height <= kMaxImageSide &&
-         uint64_t{info.width} * info.height * info.bytesPerPixel <= kMaxImageBytes;
+  info.baseX = LoadLe32Signed(p + 32);
+  info.baseY = LoadLe32Signed(p + 36);
+  return PictureFitsLimits(info.width, info.height, info.bytesPerPixel);
 }
 
 // The plane a frame stores its picture in: the first of these tags wins.

@@ -112,7 +112,7 @@ int zrImagePsd::Load(const MemoryBlock* source, int32_t) {
   // at most 128, so a document cannot make a few bytes ask for gigabytes.
   const uint64_t available = static_cast<uint64_t>(merged.end - merged.planes);
   const uint64_t needed = merged.compression == kRunLength ? planeSize * 3 / 64 : planeSize * 3;
-  if (width > kMaxImageSide || height > kMaxImageSide || available < needed) return 0;
+  if (!PictureFitsLimits(width, height, 4) || available < needed) return 0;
   std::vector<uint8_t> planes;
   try {
     planes.assign(planeSize * 3, 0);

@@ -14,6 +14,10 @@ inline uint32_t LoadLe32(const uint8_t* p) {
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+inline int32_t LoadLe32Signed(const uint8_t* p) {
+  return static_cast<int32_t>(LoadLe32(p));
+}
+
 inline void AppendLe16(std::vector<uint8_t>& out, uint16_t value) {
   out.push_back(static_cast<uint8_t>(value));
   out.push_back(static_cast<uint8_t>(value >> 8));
