@@ -1,4 +1,4 @@
-// Decodes arbitrary bytes as a Photoshop picture (its merged image).
+// Decodes arbitrary bytes as a Photoshop document: its merged image, then its first layers.
 #include <cstddef>
 #include <cstdint>
 
@@ -6,5 +6,12 @@
 #include "image_adapter_fuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  return FuzzImageAdapter<zrImagePsd>(data, size);
+  FuzzImageAdapter<zrImagePsd>(data, size);
+  if (size > UINT32_MAX) return 0;
+  const MemoryBlock source = BorrowedBlock(data, static_cast<uint32_t>(size));
+  for (uint32_t layer = 0; layer < 3; ++layer) {
+    zrImagePsd image;
+    image.LoadLayer(&source, layer);
+  }
+  return 0;
 }
