@@ -131,6 +131,26 @@ TEST_F(ZrimageTool, ChoosesFramesByKeyOrPosition) {
   EXPECT_EQ(missing.status, 1);
 }
 
+TEST_F(ZrimageTool, DescribesAndConvertsPsdLayers) {
+  const std::string document = TestPicture("psd/layers.psd");
+  const auto info = RunTool("info " + document);
+  EXPECT_EQ(info.status, 0) << info.err;
+  EXPECT_NE(info.out.find("layer 0: \"Rose\", 6x4 at 2,3, blend norm\n"
+                          "layer 1: \"Green\", 5x5 at 9,6, blend norm\n"),
+            std::string::npos)
+      << info.out;
+  TempDir dir;
+  ASSERT_EQ(RunTool("convert " + document + " " + dir.PathOf("rose.png") + " --layer 0").status, 0);
+  zrImageLoader layer;
+  ASSERT_TRUE(LoadFile(dir, "rose.png", layer));
+  EXPECT_EQ(layer.GetImage()->PixelAt(2, 3)[3], 128);  // the layer's own alpha, upright
+  EXPECT_EQ(layer.GetImage()->PixelAt(1, 3)[3], 0);
+  const auto notPsd =
+      RunTool("convert " + TestPicture("rose.png") + " " + dir.PathOf("x.png") + " --layer 0");
+  EXPECT_EQ(notPsd.status, 1);
+  EXPECT_NE(notPsd.err.find("only PSD documents have layers"), std::string::npos);
+}
+
 TEST_F(ZrimageTool, JpegColoursKeepTheirPlaceInPng) {
   TempDir dir;
   zrImageJpeg red;  // a JPEG holds red first
@@ -169,7 +189,8 @@ TEST_F(ZrimageTool, BadFilesAndArgumentsFailWithOneLine) {
   for (const std::string& arguments :
        {std::string("convert a.png"), "convert " + TestPicture("rose.png") + " out.gif",
         std::string("convert a.png b.png --frame -1"),
-        std::string("convert a.png b.png --key 1 --frame 2")}) {
+        std::string("convert a.png b.png --key 1 --frame 2"),
+        std::string("convert a.psd b.png --layer 1 --key 2")}) {
     SCOPED_TRACE(arguments);
     EXPECT_EQ(RunTool(arguments).status, 2);
   }

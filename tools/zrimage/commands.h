@@ -29,11 +29,12 @@ struct PictureFile {
 // Reads the file and names its format; false after telling the user why.
 bool OpenPictureFile(const std::u16string& path, PictureFile& file);
 
-// Which frame to decode: by key, or by position in the frame list.
+// Which picture to decode: a frame by key or by position in the frame list, or a PSD layer.
 struct FrameChoice {
-  bool byPosition = false;
+  enum class By { kKey, kPosition, kLayer };
+  By by = By::kKey;
   int32_t key = 0;
-  uint32_t position = 0;
+  uint32_t position = 0;  // of the frame or the layer
 };
 
 // Decodes the chosen frame (reporting its key); null after telling the user why, with the

@@ -1,4 +1,5 @@
-// convert: decodes one frame of any picture the library reads and writes it as PNG or HG-3.
+// convert: decodes one frame (or PSD layer) of any picture the library reads and writes it as
+// PNG, HG-3, HG-2, BMP or ZRF.
 #include <cstring>
 #include <string>
 
@@ -36,11 +37,11 @@ bool ParseConvertArguments(const Arguments& arguments, ConvertArguments& parsed)
   bool chosen = false;
   for (size_t i = 0; i < arguments.size(); ++i) {
     const std::u16string& argument = arguments[i];
-    if (argument == u"--key" || argument == u"--frame") {
+    if (argument == u"--key" || argument == u"--frame" || argument == u"--layer") {
       int64_t value = 0;
       const bool key = argument == u"--key";
       if (chosen) {
-        PrintError("give either --key or --frame, once");
+        PrintError("give one of --key, --frame or --layer, once");
         return false;
       }
       if (i + 1 >= arguments.size() || !ParseNumber(arguments[i + 1], key ? INT32_MIN : 0,
@@ -50,7 +51,9 @@ bool ParseConvertArguments(const Arguments& arguments, ConvertArguments& parsed)
       }
       ++i;
       chosen = true;
-      parsed.choice.byPosition = !key;
+      parsed.choice.by =
+          key ? FrameChoice::By::kKey
+              : (argument == u"--frame" ? FrameChoice::By::kPosition : FrameChoice::By::kLayer);
       parsed.choice.key = key ? static_cast<int32_t>(value) : 0;
       parsed.choice.position = key ? 0 : static_cast<uint32_t>(value);
     } else if (paths.size() < 2) {
@@ -171,6 +174,10 @@ int RunConvert(const Arguments& arguments) {
   }
   PictureFile file;
   if (!OpenPictureFile(parsed.in, file)) return kExitFailed;
+  if (parsed.choice.by == FrameChoice::By::kLayer && file.kind != ImageKind::kPsd) {
+    PrintError(ToUtf8(parsed.in) + ": only PSD documents have layers");
+    return kExitFailed;
+  }
   int32_t key = 0;
   const HeldImage image = DecodeFrame(file, parsed.choice, &key);
   if (!image) return kExitFailed;

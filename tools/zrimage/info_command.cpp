@@ -1,11 +1,14 @@
 // info: the format, then one line per frame:
-// "frame N: key K, WxH, B bytes per pixel, canvas CWxCH, offset X,Y, base X,Y, alpha STATE".
+// "frame N: key K, WxH, B bytes per pixel, canvas CWxCH, offset X,Y, base X,Y, alpha STATE",
+// and for a PSD one line per layer: "layer N: "NAME", WxH at X,Y, blend KEY[, group start|end]".
 #include <cstdio>
 #include <vector>
 
 #include "commands.h"
 #include "image/hg3_container.h"
+#include "image/psd_document.h"
 #include "image/zrImageHg2.h"
+#include "system/text_encoding.h"
 
 namespace {
 
@@ -29,7 +32,7 @@ std::vector<FrameChoice> FramesOf(const PictureFile& file) {
         hg3::CountFrames(file.bytes.data(), static_cast<uint32_t>(file.bytes.size()));
     for (uint32_t position = 0; position < count; ++position) {
       FrameChoice choice;
-      choice.byPosition = true;
+      choice.by = FrameChoice::By::kPosition;
       choice.position = position;
       frames.push_back(choice);
     }
@@ -52,6 +55,36 @@ void PrintFrame(uint32_t position, int32_t key, const zrImage& image) {
       "alpha %s\n",
       position, key, p.width, p.height, image.GetBytesPerPixel(), p.canvasWidth, p.canvasHeight,
       p.offsetX, p.offsetY, p.baseX, p.baseY, AlphaName(image.GetAlphaState()));
+}
+
+const char* BlendName(int32_t code) {
+  static const char* const kNames[] = {"norm", "lddg", "mul", "scrn", "over", "div"};
+  return code >= 0 && code < 6 ? kNames[code] : "?";
+}
+
+// False when a layer record cannot be read.
+bool PrintLayers(const PictureFile& file) {
+  const auto size = static_cast<uint32_t>(file.bytes.size());
+  PsdLayerInfo info;
+  ParsePsd(file.bytes.data(), size, &info, 0, 0, nullptr);
+  const uint32_t count = info.layerCount;
+  for (uint32_t index = 0; index < count; ++index) {
+    int32_t blend = 0;
+    if (!ParsePsd(file.bytes.data(), size, &info, index, 1, &blend)) {
+      PrintError(ToUtf8(file.path) + ": layer " + std::to_string(index) + " cannot be read");
+      return false;
+    }
+    char name[sizeof info.name * 3 / 2 + 1];
+    SjisToUtf8(info.name, name, sizeof name);
+    const PsdBounds& b = info.bounds;
+    std::printf("layer %u: \"%s\", %lldx%lld at %d,%d, blend %s%s\n", index, name,
+                static_cast<long long>(int64_t{b.right} - b.left),
+                static_cast<long long>(int64_t{b.bottom} - b.top), b.left, b.top, BlendName(blend),
+                info.sectionDivider == kPsdGroupStart ? ", group start"
+                : info.sectionDivider == kPsdGroupEnd ? ", group end"
+                                                      : "");
+  }
+  return true;
 }
 
 }  // namespace
@@ -80,5 +113,6 @@ int RunInfo(const Arguments& arguments) {
       status = kExitFailed;
     }
   }
+  if (file.kind == ImageKind::kPsd && !PrintLayers(file)) status = kExitFailed;
   return status;
 }

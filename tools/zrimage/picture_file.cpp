@@ -2,6 +2,7 @@
 
 #include "commands.h"
 #include "common/tool_files.h"
+#include "image/zrImagePsd.h"
 #include "system/trace.h"
 
 namespace {
@@ -14,6 +15,22 @@ void KeepTrace(TraceKind, const std::string& text) {
   while (!lastTrace.empty() && (lastTrace.back() == '\n' || lastTrace.back() == '\r')) {
     lastTrace.pop_back();
   }
+}
+
+bool Decode(zrImage& image, ImageKind kind, const MemoryBlock& block, const FrameChoice& choice,
+            int32_t* key) {
+  switch (choice.by) {
+    case FrameChoice::By::kKey:
+      if (key) *key = choice.key;
+      return image.Load(&block, choice.key) != 0;
+    case FrameChoice::By::kPosition:
+      return image.LoadFrame(&block, choice.position, key) != 0;
+    case FrameChoice::By::kLayer:
+      if (key) *key = 0;
+      return kind == ImageKind::kPsd &&
+             static_cast<zrImagePsd&>(image).LoadLayer(&block, choice.position) != 0;
+  }
+  return false;
 }
 
 }  // namespace
@@ -42,15 +59,13 @@ HeldImage DecodeFrame(const PictureFile& file, const FrameChoice& choice, int32_
   const MemoryBlock block = file.Block();
   lastTrace.clear();
   const TraceSink previous = SetTraceSink(KeepTrace);
-  const bool decoded = choice.byPosition ? image->LoadFrame(&block, choice.position, key) != 0
-                                         : image->Load(&block, choice.key) != 0;
+  const bool decoded = Decode(*image, file.kind, block, choice, key);
   SetTraceSink(previous);
-  if (decoded) {
-    if (!choice.byPosition && key) *key = choice.key;
-    return image;
-  }
-  std::string what = choice.byPosition ? "frame " + std::to_string(choice.position)
-                                       : "the frame of key " + std::to_string(choice.key);
+  if (decoded) return image;
+  std::string what = choice.by == FrameChoice::By::kKey
+                         ? "the frame of key " + std::to_string(choice.key)
+                         : (choice.by == FrameChoice::By::kLayer ? "layer " : "frame ") +
+                               std::to_string(choice.position);
   std::string message =
       ToUtf8(file.path) + ": " + what + " cannot be decoded as " + FormatName(file.kind);
   if (!lastTrace.empty()) message += " (" + lastTrace + ")";
