@@ -24,7 +24,7 @@ Bytes Document(const std::string& name) {
 
 class PsdImage : public zrtest::HeapTest {};
 
-void AppendBig(Bytes& bytes, uint32_t value, int size) {
+void AppendBig(Bytes& bytes, uint64_t value, int size) {
   for (int shift = (size - 1) * 8; shift >= 0; shift -= 8) bytes.push_back(value >> shift & 0xFF);
 }
 
