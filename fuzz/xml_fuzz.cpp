@@ -1,8 +1,12 @@
-// Parses arbitrary bytes as an XML document, then queries and enumerates whatever was read.
+// Parses arbitrary bytes as an XML document, then queries and enumerates whatever was read. Then
+// sets the bytes, as UTF-16 text, in a new document, saves it and checks that the saved file
+// loads again: what the setters accept must never make a document unreadable.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
+#include "scratch_file.h"
 #include "xml/zrXml.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -31,6 +35,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         while (xml.NextChild(inner, child)) xml.ReadInt(0, {name.c_str(), child.c_str()});
       }
     }
+  }
+
+  std::u16string units;
+  for (size_t i = 0; i + 1 < size; i += 2)
+    units.push_back(static_cast<char16_t>(data[i] | data[i + 1] << 8));
+  zrXml built;
+  built.Create();
+  built.WriteString(units.c_str(), {"fuzz", "text"});
+  built.WriteInt(12345, {"fuzz", "mark"});
+  static const ScratchFile saved;
+  built.Save(saved.WidePath());
+  zrXml again;
+  if (built.GetStatus() != 0 || !again.LoadFile(saved.WidePath()) ||
+      again.ReadInt(0, {"fuzz", "mark"}) != 12345) {
+    std::abort();
   }
   return 0;
 }

@@ -19,6 +19,10 @@ enum zrXmlStatus {
   kXmlBadDeclaration = 4,
   kXmlBadTag = 5,
   kXmlBadEndTag = 6,
+  kXmlNothingToSave = 7,
+  // 8 would be a damaged tree met while saving; the trees here are always whole.
+  kXmlSaveOpenFailed = 9,
+  kXmlSaveWriteFailed = 10,
 };
 
 class zrXmlParser {
@@ -36,6 +40,8 @@ class zrXmlParser {
   // Parses `length` bytes of `text` (up to a NUL among them). Returns the status.
   int Parse(const char* text, size_t length);
 
+  // Records `status` and its message (`pattern` with "%s" replaced by `argument`); returns status.
+  int Fail(int status, const char* pattern, const char* argument = nullptr);
   int GetStatus() const { return status_; }
   const char* GetStatusMessage() const { return message_.Text(); }
   zrXmlMessage& Message() { return message_; }
@@ -43,7 +49,6 @@ class zrXmlParser {
   const zrXmlNode* Root() const { return nodes_.Root(); }
 
  private:
-  int Fail(int status, const char* pattern, const char* argument = nullptr);
   bool CheckDeclaration();
   // Builds the element whose start tag (already parsed into `tag`) is tokens_[index] and its
   // children; leaves `index` after the element's end tag. Returns the status.

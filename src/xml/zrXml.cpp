@@ -1,15 +1,19 @@
 #include "xml/zrXml.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
+#include "file/zrFile.h"
 #include "system/bounded_text.h"
 #include "system/numbers.h"
 #include "system/text_encoding.h"
 #include "system/trace.h"
 #include "xml/xml_lookup.h"
 #include "xml/xml_parser.h"
+#include "xml/xml_writer.h"
 
 namespace {
 
@@ -210,4 +214,129 @@ int zrXml::GetStatus() const {
 
 const char* zrXml::GetStatusMessage() const {
   return parser_ ? parser_->GetStatusMessage() : "";
+}
+
+int zrXml::Create() {
+  try {
+    Reset();
+    entries_->emplace_back().name = "document";
+    index_->Build(*entries_);
+  } catch (const std::bad_alloc&) {
+    DropLookup();
+    return 0;
+  }
+  return 1;
+}
+
+int zrXml::SetValue(const char* const* keys, size_t count, const char* value) {
+  // With no document there is nothing to set in; a text holding '<' or '>', or a path deeper than
+  // the reader accepts, would make the saved file unreadable, and the whole document would be lost
+  // on the next load.
+  if (!entries_ || entries_->empty() || std::strpbrk(value, "<>")) return 0;
+  if (count + 1 > static_cast<size_t>(zrXmlParser::kMaxDepth)) return 0;
+  for (size_t d = 0; d < count; ++d) {
+    if (!keys[d]) return 0;
+  }
+  bool added = false;
+  try {
+    zrXmlEntryList* list = entries_.get();
+    for (size_t d = 0;; ++d) {
+      const char* name = d == 0 ? "document" : keys[d - 1];
+      auto entry = list->begin();
+      while (entry != list->end() && entry->name != name) ++entry;
+      if (entry == list->end()) {
+        entry = list->emplace(list->end());
+        entry->name = name;
+        added = true;
+      }
+      if (d == count) {
+        entry->value = value;
+        break;
+      }
+      if (!entry->children) entry->children = std::make_unique<zrXmlEntryList>();
+      list = entry->children.get();
+    }
+    if (added) index_->Build(*entries_);
+  } catch (const std::bad_alloc&) {
+    // An entry may have been added without being indexed: index what is there, or nothing.
+    try {
+      index_->Build(*entries_);
+    } catch (const std::bad_alloc&) {
+      index_->Clear();
+    }
+    return 0;
+  }
+  return 1;
+}
+
+int zrXml::WriteInt(int32_t value, Keys keys) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", value);
+  return SetValue(keys.begin(), keys.size(), text);
+}
+
+int zrXml::WriteFloat(float value, Keys keys) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%f", static_cast<double>(value));
+  return SetValue(keys.begin(), keys.size(), text);
+}
+
+int zrXml::WriteString(const char16_t* text, Keys keys) {
+  if (!text) text = u"";
+  try {
+    size_t units = 0;
+    while (text[units]) ++units;
+    std::string utf8(units * 3 + 1, '\0');
+    utf8.resize(WideToUtf8(text, utf8.data(), utf8.size()));
+    return SetValue(keys.begin(), keys.size(), utf8.c_str());
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+int zrXml::WriteIntPath(int32_t value, const std::list<std::string>& keys) {
+  try {
+    const std::vector<const char*> pointers = KeyPointers(keys);
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return SetValue(pointers.data(), pointers.size(), text);
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+}
+
+int zrXml::Save(const char16_t* path) {
+  char utf8Path[1024];
+  WideToUtf8(path ? path : u"", utf8Path, sizeof utf8Path);
+  try {
+    parser_ = std::make_unique<zrXmlParser>();
+    if (!entries_ || entries_->empty()) {
+      parser_->Fail(kXmlNothingToSave, "保存情報がありません。");
+      return 1;
+    }
+    zrXmlNodeStore& nodes = parser_->Nodes();
+    ConvertXmlEntries(*entries_, nodes.Root(), nodes);
+    const std::string bytes = SerialiseXml(nodes.Root());
+    if (bytes.size() > INT32_MAX) {
+      parser_->Fail(kXmlSaveWriteFailed, "ファイル書き込み[%s]に失敗しました。", utf8Path);
+      return 1;
+    }
+    zrFile file;
+    if (!path || !file.Open(path, ZRFILE_CREATE_ALWAYS | ZRFILE_WRITE)) {
+      parser_->Fail(kXmlSaveOpenFailed, "書き込み先ファイル[%s]のオープンに失敗しました。",
+                    utf8Path);
+      return 1;
+    }
+    const auto size = static_cast<int32_t>(bytes.size());
+    const int32_t written = file.Write(bytes.data(), size);
+    file.Close();
+    if (written != size) {
+      parser_->Fail(kXmlSaveWriteFailed, "ファイル書き込み[%s]に失敗しました。", utf8Path);
+    }
+  } catch (const std::bad_alloc&) {
+    // Nothing was opened: the file keeps what it held.
+    if (parser_)
+      parser_->Fail(kXmlSaveWriteFailed, "ファイル書き込み[%s]に失敗しました。", utf8Path);
+  }
+  return 1;
 }

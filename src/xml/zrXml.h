@@ -70,7 +70,22 @@ class zrXml : public zrClassBase {
   // Copies the current child's name and advances; 0 at the end.
   int NextChild(zrXmlCursor& cursor, std::string& name) const;
 
-  // Status of the last load (0 success, 1-6 failures) and its message (UTF-8).
+  // Writing. Create starts an empty document whose lookup tree holds one entry "document". The
+  // setters walk "document"/keys from the top, taking the first entry of each name (no
+  // backtracking) and appending a missing one at the end of its list, and replace the value
+  // there. They return 0 when there is no document (no load and no Create) and, as such a file
+  // could not be read back, when the text holds '<' or '>'; otherwise 1.
+  int Create();
+  int WriteInt(int32_t value, Keys keys);
+  int WriteFloat(float value, Keys keys);            // "%f"
+  int WriteString(const char16_t* text, Keys keys);  // stored as UTF-8
+  int WriteIntPath(int32_t value, const std::list<std::string>& keys);
+  // Writes the document as UTF-8 with the fixed declaration, two-space indentation and CR LF,
+  // each list in the reverse of its lookup-tree order (a loaded file keeps its order). Always
+  // returns 1; the outcome is the status (0, or 7-10) and its message.
+  int Save(const char16_t* path);
+
+  // Status of the last load (0 success, 1-6 failures) or save (0, 7-10) and its message (UTF-8).
   int GetStatus() const;
   const char* GetStatusMessage() const;
 
@@ -82,6 +97,7 @@ class zrXml : public zrClassBase {
   // After a failed build: nothing is kept, and the index points at nothing.
   void DropLookup() noexcept;
   const zrXmlEntry* Find(const char* const* keys, size_t count) const;
+  int SetValue(const char* const* keys, size_t count, const char* value);
 
   std::unique_ptr<zrXmlParser> parser_;
   std::unique_ptr<zrXmlEntryList> entries_;
