@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "config/zrConfig.h"
 #include "file/zrFileServer.h"
 #include "platform/library_services.h"
 #include "system/heap.h"
@@ -29,7 +30,7 @@ void LibraryShutdown() {
   delete zrRandom::Current();
   delete zrDDE::Current();
   delete zrFileServer::Current();
-  // No engine configuration exists in this program.
+  delete zrConfig::Current();
   zrHeapDestroy();
   SetTraceOutputEnabled(false);
   delete zrCaps::Current();
