@@ -46,8 +46,12 @@ void zrFileServer::StartPreloading() {
 
 void zrFileServer::StopPreloading() {
   if (!preloadThread_) return;
+  // Under the lock, so that a pass ending now cannot reset the event after it is set here and
+  // then wait for ever.
+  preloadThread_->Lock(kPreloadLock);
   stop_ = true;
   preloadThread_->SetEvent(kWakeEvent);
+  preloadThread_->Unlock(kPreloadLock);
   preloadThread_->Join();
   ClearPreload();
   preloadThread_->Destroy();
@@ -82,7 +86,7 @@ void zrFileServer::PreloadPass() {
   }
   if (reachedEnd) {
     preloadGroup_ = kPreloadIdle;
-    preloadThread_->ResetEvent(kWakeEvent);
+    if (!stop_) preloadThread_->ResetEvent(kWakeEvent);
   }
   preloadThread_->Unlock(kPreloadLock);
   preloadThread_->WaitEvent(kWakeEvent, zrThread::kWaitForever);
