@@ -335,18 +335,6 @@ SettingKeyList ListOf(const SettingKey (&keys)[N]) {
   return SettingKeyList{keys, N};
 }
 
-// Calls `use(path, field)` for every key of a row, with the path's indices filled in.
-template <typename Byte, typename Use>
-void ForEachKey(const SettingKey& key, Byte* block, Use use) {
-  for (int i = 0; i < key.count; ++i) {
-    for (int j = 0; j < key.count2; ++j) {
-      char path[96];
-      std::snprintf(path, sizeof path, key.path, i, j);
-      use(std::string(path), block + key.offset + i * key.stride + j * key.stride2);
-    }
-  }
-}
-
 bool InSection(const SettingKey& key, const char* section) {
   const size_t length = std::strlen(section);
   return std::strncmp(key.path, section, length) == 0 && key.path[length] == '/';
@@ -375,7 +363,7 @@ void ReadSettingKeys(const zrXml& xml, SettingKeyList keys, ConfigSettings& sett
   auto* block = reinterpret_cast<uint8_t*>(&settings);
   for (const SettingKey& key : keys) {
     if (section && !InSection(key, section)) continue;
-    ForEachKey(key, block, [&xml, &key](const std::string& path, uint8_t* field) {
+    ForEachSettingField(key, block, [&xml, &key](const std::string& path, uint8_t* field) {
       if (key.kind == SettingKind::kInt) {
         int32_t value;
         std::memcpy(&value, field, sizeof value);
@@ -401,17 +389,18 @@ int WriteSettingKeys(zrXml& xml, SettingKeyList keys, const ConfigSettings& sett
   const auto* block = reinterpret_cast<const uint8_t*>(&settings);
   int all = 1;
   for (const SettingKey& key : keys) {
-    ForEachKey(key, block, [&xml, &key, &all](const std::string& path, const uint8_t* field) {
-      const int taken = WithKeyPath(path, [&](zrXml::Keys names) {
-        if (key.kind == SettingKind::kText) {
-          return xml.WriteString(reinterpret_cast<const char16_t*>(field), names);
-        }
-        int32_t value;
-        std::memcpy(&value, field, sizeof value);
-        return xml.WriteInt(value, names);
-      });
-      if (!taken) all = 0;
-    });
+    ForEachSettingField(
+        key, block, [&xml, &key, &all](const std::string& path, const uint8_t* field) {
+          const int taken = WithKeyPath(path, [&](zrXml::Keys names) {
+            if (key.kind == SettingKind::kText) {
+              return xml.WriteString(reinterpret_cast<const char16_t*>(field), names);
+            }
+            int32_t value;
+            std::memcpy(&value, field, sizeof value);
+            return xml.WriteInt(value, names);
+          });
+          if (!taken) all = 0;
+        });
   }
   return all;
 }
@@ -422,7 +411,7 @@ void TerminateSettingTexts(ConfigSettings& settings) {
        {GameDefinitionKeys(), FontKeyVoiceKeys(), SetupDisplayKeys(), SetupPlayKeys()}) {
     for (const SettingKey& key : keys) {
       if (key.kind != SettingKind::kText) continue;
-      ForEachKey(key, block, [&key](const std::string&, uint8_t* field) {
+      ForEachSettingField(key, block, [&key](const std::string&, uint8_t* field) {
         reinterpret_cast<char16_t*>(field)[key.units - 1] = 0;
       });
     }

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <string>
 
 #include "config/config_settings.h"
 #include "xml/zrXml.h"
@@ -40,6 +42,19 @@ SettingKeyList FontKeyVoiceKeys();
 // KEY, VOICE, MESSAGE, EFFECT, GAME and SYSTEMVOICE.
 SettingKeyList SetupDisplayKeys();
 SettingKeyList SetupPlayKeys();
+
+// Calls `use(path, field)` for every key of a row, with the path's indices filled in; `block` is
+// the settings block (const or not).
+template <typename Byte, typename Use>
+void ForEachSettingField(const SettingKey& key, Byte* block, Use use) {
+  for (int i = 0; i < key.count; ++i) {
+    for (int j = 0; j < key.count2; ++j) {
+      char path[96];
+      std::snprintf(path, sizeof path, key.path, i, j);
+      use(std::string(path), block + key.offset + i * key.stride + j * key.stride2);
+    }
+  }
+}
 
 // Reads every key of `keys` that the document holds; a missing key keeps its field. With a
 // section, only the keys whose path starts with that section name.

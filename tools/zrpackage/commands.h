@@ -21,3 +21,4 @@ struct PackageArguments {
 bool ParsePackageArguments(const char* command, const Arguments& arguments,
                            PackageArguments& parsed);
 int RunVersion(const Arguments& arguments);
+int RunConfig(const Arguments& arguments);
