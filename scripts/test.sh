@@ -26,9 +26,9 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --preset linu
 step "Linux TSan build of the suites with threads"
 cmake --preset linux-tsan >/dev/null
 cmake --build --preset linux-tsan -j "$jobs" --target zr_platform_tests zr_system_tests \
-  zr_copy_tests zr_file_tests zr_e2e_tests updater
+  zr_copy_tests zr_file_tests zr_config_tests zr_e2e_tests updater
 # The end-to-end suite runs the TSan build of the updater: its copy threads post to the windows.
-for suite in platform system copy file e2e; do
+for suite in platform system copy file config e2e; do
   TSAN_OPTIONS=halt_on_error=1 "build/linux-tsan/tests/zr_${suite}_tests" --gtest_brief=1
 done
 
