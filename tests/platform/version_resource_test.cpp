@@ -135,6 +135,7 @@ TEST(VersionResource, ReadsInstalledWindowsLibraries) {
   if (checked == 0) GTEST_SKIP() << "no mingw-w64 zlib1.dll on this machine";
 }
 
+#ifndef _WIN32
 // Whatever the damage, a load either fails or gives a block the queries can walk.
 void ExpectSafe(const std::vector<uint8_t>& block) {
   uint32_t translation = 0;
@@ -142,6 +143,7 @@ void ExpectSafe(const std::vector<uint8_t>& block) {
   platform::QueryVersionTranslation(block, translation);
   platform::QueryVersionString(block, u"\\StringFileInfo\\041104b0\\FileVersion", value);
 }
+#endif
 
 TEST(VersionResource, TruncatedFilesHaveNoResourceOrTheWholeOne) {
 #ifdef _WIN32
