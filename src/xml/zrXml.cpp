@@ -40,6 +40,7 @@ void zrXml::Reset() {
   parser_ = std::make_unique<zrXmlParser>();
   entries_ = std::make_unique<zrXmlEntryList>();
   index_ = std::make_unique<zrXmlPathIndex>();
+  indexStale_ = false;
 }
 
 void zrXml::BuildLookup() {
@@ -88,8 +89,23 @@ int zrXml::LoadMemory(const char* text, size_t length) {
   return 1;
 }
 
+const zrXmlPathIndex* zrXml::Index() const {
+  if (!index_) return nullptr;
+  if (indexStale_) {
+    // Rebuilt once after any number of setters, not once per added entry.
+    indexStale_ = false;
+    try {
+      index_->Build(*entries_);
+    } catch (const std::bad_alloc&) {
+      index_->Clear();  // queries find nothing rather than a freed entry
+    }
+  }
+  return index_.get();
+}
+
 const zrXmlEntry* zrXml::Find(const char* const* keys, size_t count) const {
-  return index_ ? index_->FindFromQueryStart(keys, count) : nullptr;
+  const zrXmlPathIndex* index = Index();
+  return index ? index->FindFromQueryStart(keys, count) : nullptr;
 }
 
 int32_t zrXml::ReadInt(int32_t defaultValue, Keys keys) const {
@@ -186,7 +202,8 @@ int zrXml::FindChildrenPath(zrXmlCursor& cursor, const std::list<std::string>& k
       std::vector<const char*> pointers;
       pointers.reserve(parts.size());
       for (const std::string& part : parts) pointers.push_back(part.c_str());
-      entry = index_->FindFromTop(pointers.data(), pointers.size());
+      const zrXmlPathIndex* index = Index();
+      entry = index ? index->FindFromTop(pointers.data(), pointers.size()) : nullptr;
     } catch (const std::bad_alloc&) {
       return 0;
     }
@@ -237,7 +254,6 @@ int zrXml::SetValue(const char* const* keys, size_t count, const char* value) {
   for (size_t d = 0; d < count; ++d) {
     if (!keys[d]) return 0;
   }
-  bool added = false;
   try {
     zrXmlEntryList* list = entries_.get();
     for (size_t d = 0;; ++d) {
@@ -247,7 +263,7 @@ int zrXml::SetValue(const char* const* keys, size_t count, const char* value) {
       if (entry == list->end()) {
         entry = list->emplace(list->end());
         entry->name = name;
-        added = true;
+        indexStale_ = true;
       }
       if (d == count) {
         entry->value = value;
@@ -256,15 +272,8 @@ int zrXml::SetValue(const char* const* keys, size_t count, const char* value) {
       if (!entry->children) entry->children = std::make_unique<zrXmlEntryList>();
       list = entry->children.get();
     }
-    if (added) index_->Build(*entries_);
   } catch (const std::bad_alloc&) {
-    // An entry may have been added without being indexed: index what is there, or nothing.
-    try {
-      index_->Build(*entries_);
-    } catch (const std::bad_alloc&) {
-      index_->Clear();
-    }
-    return 0;
+    return 0;  // an entry added on the way is indexed with the others on the next query
   }
   return 1;
 }

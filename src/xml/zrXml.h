@@ -96,12 +96,15 @@ class zrXml : public zrClassBase {
   void BuildLookup();
   // After a failed build: nothing is kept, and the index points at nothing.
   void DropLookup() noexcept;
+  // The index, first rebuilt when setters have added entries since it was built.
+  const zrXmlPathIndex* Index() const;
   const zrXmlEntry* Find(const char* const* keys, size_t count) const;
   int SetValue(const char* const* keys, size_t count, const char* value);
 
   std::unique_ptr<zrXmlParser> parser_;
   std::unique_ptr<zrXmlEntryList> entries_;
-  // Points into entries_: whatever adds, removes or renames an entry (a setter) must rebuild it
-  // or update it for that entry, or queries will miss the change or reach a freed entry.
+  // Points into entries_: whatever adds, removes or renames an entry must rebuild it (a setter
+  // marks it stale), or queries will miss the change or reach a freed entry.
   std::unique_ptr<zrXmlPathIndex> index_;
+  mutable bool indexStale_ = false;
 };
