@@ -1,4 +1,4 @@
-// Decodes arbitrary bytes as a Photoshop document: its merged image, then its first layers.
+// Decodes arbitrary bytes as a PSD document: its merged image, then its first layers.
 #include <cstddef>
 #include <cstdint>
 

@@ -1,4 +1,4 @@
-// The structure of a Photoshop document of 8-bit RGB: its header, its layer records and where the
+// The structure of a PSD document of 8-bit RGB: its header, its layer records and where the
 // pixel planes of the merged image or of one layer lie. All numbers in the file are big-endian.
 #pragma once
 

@@ -1,4 +1,4 @@
-// Photoshop documents of 8-bit RGB as 4-byte pixels (blue, green, red, alpha) with the bottom row
+// PSD documents of 8-bit RGB as 4-byte pixels (blue, green, red, alpha) with the bottom row
 // first: the merged image the document carries, or one of its layers on the document's canvas.
 // Decoding only.
 #pragma once
