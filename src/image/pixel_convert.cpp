@@ -23,21 +23,31 @@ uint8_t DitherNibble(uint8_t channel, uint8_t threshold) {
   return static_cast<uint8_t>((channel & 0x0F) >= threshold ? std::min(15, high + 1) : high);
 }
 
+// DitherNibble for every threshold (1 to 16) and channel value, so a pixel costs three lookups.
+struct DitherTable {
+  uint8_t nibble[17][256];
+  DitherTable() : nibble() {
+    for (int t = 1; t <= 16; ++t) {
+      for (int v = 0; v < 256; ++v) {
+        nibble[t][v] = DitherNibble(static_cast<uint8_t>(v), static_cast<uint8_t>(t));
+      }
+    }
+  }
+};
+
 int32_t DitherBgraTo4444(const BlitParams& params) {
   constexpr int32_t kSrcBytes = 4, kDstBytes = 2;
-  return ForEachBlitRow(params, kSrcBytes, kDstBytes,
-                        [](const BlitRect& rect, uint8_t* dst, const uint8_t* src, int32_t r) {
-                          const uint8_t* thresholds = kDitherMatrix[(rect.firstRow + r) & 3];
-                          for (int32_t c = 0; c < rect.width;
-                               ++c, dst += kDstBytes, src += kSrcBytes) {
-                            const uint8_t t = thresholds[(rect.firstColumn + c) & 3];
-                            const uint8_t blue = DitherNibble(src[0], t);
-                            const uint8_t green = DitherNibble(src[1], t);
-                            const uint8_t red = DitherNibble(src[2], t);
-                            dst[0] = static_cast<uint8_t>((green << 4) | blue);
-                            dst[1] = static_cast<uint8_t>((src[3] & 0xF0) | red);
-                          }
-                        });
+  static const DitherTable table;
+  return ForEachBlitRow(
+      params, kSrcBytes, kDstBytes,
+      [](const BlitRect& rect, uint8_t* dst, const uint8_t* src, int32_t r) {
+        const uint8_t* thresholds = kDitherMatrix[(rect.firstRow + r) & 3];
+        for (int32_t c = 0; c < rect.width; ++c, dst += kDstBytes, src += kSrcBytes) {
+          const uint8_t* nibble = table.nibble[thresholds[(rect.firstColumn + c) & 3]];
+          dst[0] = static_cast<uint8_t>((nibble[src[1]] << 4) | nibble[src[0]]);
+          dst[1] = static_cast<uint8_t>((src[3] & 0xF0) | nibble[src[2]]);
+        }
+      });
 }
 
 }  // namespace
