@@ -11,6 +11,7 @@ packages=(
   nasm dpkg-dev                               # its picture libraries (scripts/windows-deps.sh)
   wine wine32:i386                            # the differential tests' Windows helper
   xvfb xdotool x11-utils fonts-ipafont-gothic # updater.exe's windows under Wine
+  libgl1-mesa-dri                             # the X server's OpenGL, for Direct3D under Wine
   locales                                     # the English and Japanese user locales
 )
 

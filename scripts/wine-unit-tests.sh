@@ -33,6 +33,15 @@ for _ in $(seq 100); do
 done
 [ -s "$work/display" ] || { echo "wine-unit-tests: Xvfb did not start" >&2; exit 1; }
 
+# Wine's Direct3D draws through 32-bit OpenGL, given to the Windows programs alone: the X server
+# keeps finding its own 64-bit driver.
+wine=(wine)
+mesa=$(scripts/mesa-i386.sh)
+if [ -n "$mesa" ]; then
+  wine=(env "LD_LIBRARY_PATH=$mesa/usr/lib/i386-linux-gnu:$mesa/lib/i386-linux-gnu"
+    "LIBGL_DRIVERS_PATH=$mesa/usr/lib/i386-linux-gnu/dri" wine)
+fi
+
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export DISPLAY=":$(cat "$work/display")" LANG=C.UTF-8 LC_ALL=C.UTF-8
 failed=()
@@ -42,7 +51,7 @@ for suite in "$build"/tests/zr_*_tests.exe; do
   # A run that ends well but leaves no summary lost its output under Wine: it runs once more.
   for _ in 1 2; do
     status=0
-    timeout 300 wine "$suite" --gtest_brief=1 >"$work/$name.log" 2>&1 || status=$?
+    timeout 300 "${wine[@]}" "$suite" --gtest_brief=1 >"$work/$name.log" 2>&1 || status=$?
     if [ "$status" -ne 0 ] || grep -q '^\[==========\]' "$work/$name.log"; then break; fi
     status=1 # no summary: a failure unless the second run gives one
   done
