@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "config/whole_text.h"
+#include "system/whole_text.h"
 #include "config/xml_key_path.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "config/whole_text.h"
+#include "system/whole_text.h"
 #include "system/folders.h"
 #include "system/text_search.h"
 

@@ -9,7 +9,7 @@
 #include "config/config_keys.h"
 #include "config/config_publishing.h"
 #include "config/placeholders.h"
-#include "config/whole_text.h"
+#include "system/whole_text.h"
 #include "file/zrFileServer.h"
 #include "platform/process.h"
 #include "system/bounded_text.h"

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "platform/code_page.h"
 #include "system/text_encoding.h"
+#include "system/whole_text.h"
 
 namespace {
 
@@ -82,26 +82,17 @@ int32_t BlendCodeOf(const uint8_t* key) {
   return -1;
 }
 
-// Copies a UTF-16 (big-endian) name into `name` as Shift-JIS, dropping whole characters from its
-// end until it fits.
+// Copies a UTF-16 (big-endian) name into `name` as Shift-JIS, cut at a whole character.
 void StoreUnicodeName(Cursor block, char (&name)[256]) {
   const uint32_t count = block.U32();
   if (!block.ok()) return;
-  char16_t wide[256];
-  uint32_t length = 0;
-  while (length < count && length < 255 && block.left() >= 2) {
-    wide[length++] = static_cast<char16_t>(block.U16());
+  char16_t wide[256] = {};
+  for (uint32_t i = 0; i < count && i < 255 && block.left() >= 2; ++i) {
+    wide[i] = static_cast<char16_t>(block.U16());
   }
-  for (; length > 0; --length) {
-    if (IsHighSurrogate(wide[length - 1])) continue;  // half a pair
-    const size_t written = platform::WideToMultiByte(
-        platform::kCodePageShiftJis, wide, static_cast<ptrdiff_t>(length), name, sizeof name - 1);
-    if (written > 0) {
-      name[written] = '\0';
-      return;
-    }
-  }
-  name[0] = '\0';
+  char sjis[2 * 255 + 1];  // at most two bytes a unit
+  if (WideToSjis(sjis, sizeof sjis, wide) == 0) sjis[0] = '\0';
+  CopyWholeSjis(name, sizeof name, sjis);
 }
 
 uint32_t SectionKindOf(uint32_t dividerType) {

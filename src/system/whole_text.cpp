@@ -1,4 +1,4 @@
-#include "config/whole_text.h"
+#include "system/whole_text.h"
 
 #include "system/bounded_text.h"
 #include "system/text_encoding.h"
