@@ -2,26 +2,18 @@
 
 #include <cstring>
 
+#include "xml/xml_tag.h"
+
 namespace {
 
 constexpr char kDeclaration[] = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
-
-// Names are compared with ASCII letters folded: bytes of other characters must match exactly.
-bool SameNameIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
 
 // Sets the attribute: an existing one of the same name (any case) takes the value, otherwise the
 // pair is inserted first.
 void SetAttribute(zrXmlNode* node, const std::string& name, const std::string& value,
                   zrXmlNodeStore& store) {
   for (zrXmlAttribute* a = node->firstAttribute; a; a = a->next) {
-    if (SameNameIgnoringCase(a->name, name)) {
+    if (EqualsIgnoringCase(a->name, name.c_str())) {
       a->value = value;
       return;
     }

@@ -279,9 +279,7 @@ int zrXml::SetValue(const char* const* keys, size_t count, const char* value) {
 }
 
 int zrXml::WriteInt(int32_t value, Keys keys) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%d", value);
-  return SetValue(keys.begin(), keys.size(), text);
+  return SetValue(keys.begin(), keys.size(), std::to_string(value).c_str());
 }
 
 int zrXml::WriteFloat(float value, Keys keys) {
@@ -293,9 +291,7 @@ int zrXml::WriteFloat(float value, Keys keys) {
 int zrXml::WriteString(const char16_t* text, Keys keys) {
   if (!text) text = u"";
   try {
-    size_t units = 0;
-    while (text[units]) ++units;
-    std::string utf8(units * 3 + 1, '\0');
+    std::string utf8(WideLength(text) * 3 + 1, '\0');
     utf8.resize(WideToUtf8(text, utf8.data(), utf8.size()));
     return SetValue(keys.begin(), keys.size(), utf8.c_str());
   } catch (const std::bad_alloc&) {
@@ -306,9 +302,7 @@ int zrXml::WriteString(const char16_t* text, Keys keys) {
 int zrXml::WriteIntPath(int32_t value, const std::list<std::string>& keys) {
   try {
     const std::vector<const char*> pointers = KeyPointers(keys);
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", value);
-    return SetValue(pointers.data(), pointers.size(), text);
+    return SetValue(pointers.data(), pointers.size(), std::to_string(value).c_str());
   } catch (const std::bad_alloc&) {
     return 0;
   }
