@@ -162,6 +162,25 @@ TEST(PixelConvert, EmptyRectanglesSucceedAndMissingPixelsFail) {
   EXPECT_EQ(kConvertTable[3][1](&p), 1);
 }
 
+// One 4-byte source pixel blended onto one 4-byte destination pixel.
+struct PixelCase {
+  const char* name;
+  Bytes src, dst, expected;
+  uint16_t opacity;
+};
+
+void ExpectBlendOfOnePixel(BlitFunction blend, const PixelCase& c, int32_t blendMode = 0) {
+  SCOPED_TRACE(c.name);
+  Surface src(4, 1, 1), dst(4, 1, 1);
+  src.Set(0, 0, c.src);
+  dst.Set(0, 0, c.dst);
+  BlitParams p = Blit(dst, 0, 0, src, 0, 0, 1, 1);
+  p.src.opacity = c.opacity;
+  p.blendMode = blendMode;
+  ASSERT_EQ(blend(&p), 1);
+  EXPECT_EQ(dst.Pixel(0, 0), c.expected);
+}
+
 TEST(OpacityBlend, TableScalesEachAlphaByTheOpacity) {
   uint8_t table[256];
   BuildOpacityTable(256, table);
@@ -197,12 +216,7 @@ TEST(OpacityBlend, OntoThreeBytesSkipsCopiesOrMovesTowardTheSource) {
 
 TEST(OpacityBlend, CompositeOntoFourBytesTakesEachBranch) {
   const Bytes s = {200, 100, 50, 128};  // t = 129 at full opacity
-  struct Case {
-    const char* name;
-    Bytes src, dst, expected;
-    uint16_t opacity;
-  };
-  const Case cases[] = {
+  const PixelCase cases[] = {
       {"opaque source copies", {1, 2, 3, 255}, {9, 9, 9, 9}, {1, 2, 3, 255}, 256},
       {"t 0 onto zero copies", {1, 2, 3, 4}, {0, 0, 0, 0}, {1, 2, 3, 4}, 0},
       {"t 0 onto colour leaves it", {1, 2, 3, 4}, {0, 0, 1, 0}, {0, 0, 1, 0}, 0},
@@ -210,16 +224,7 @@ TEST(OpacityBlend, CompositeOntoFourBytesTakesEachBranch) {
       {"opaque destination moves", s, {40, 80, 120, 255}, {120, 90, 84, 255}, 256},
       {"partial destination composites", s, {40, 80, 120, 100}, {155, 94, 69, 177}, 256},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Surface src(4, 1, 1), dst(4, 1, 1);
-    src.Set(0, 0, c.src);
-    dst.Set(0, 0, c.dst);
-    BlitParams p = Blit(dst, 0, 0, src, 0, 0, 1, 1);
-    p.src.opacity = c.opacity;
-    ASSERT_EQ(kOpacityBlendTable[3][3](&p), 1);
-    EXPECT_EQ(dst.Pixel(0, 0), c.expected);
-  }
+  for (const PixelCase& c : cases) ExpectBlendOfOnePixel(kOpacityBlendTable[3][3], c);
 }
 
 TEST(OpacityBlend, CompositeGivesEmptyNeighboursTheEdgeColours) {
@@ -299,12 +304,7 @@ TEST(ModeBlend, PartialAlphaAndUnknownModes) {
 }
 
 TEST(ModeBlend, OntoFourBytesWeighsByBothAlphasAndSaturates) {
-  struct Case {
-    const char* name;
-    Bytes src, dst, expected;
-    uint16_t opacity;
-  };
-  const Case cases[] = {
+  const PixelCase cases[] = {
       {"both opaque", {60, 0, 0, 255}, {100, 0, 0, 255}, {159, 0, 0, 255}, 256},
       // o = 1 divides the weighted sum by 1/256: 200 * 254 would wrap to 112.
       {"thin destination saturates", {200, 0, 0, 255}, {0, 0, 0, 1}, {255, 0, 0, 1}, 256},
@@ -312,16 +312,8 @@ TEST(ModeBlend, OntoFourBytesWeighsByBothAlphasAndSaturates) {
       {"transparent source leaves", {1, 2, 3, 9}, {5, 5, 5, 5}, {5, 5, 5, 5}, 0},
       {"transparent destination stays", {1, 2, 3, 255}, {5, 5, 5, 0}, {5, 5, 5, 0}, 256},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Surface src(4, 1, 1), dst(4, 1, 1);
-    src.Set(0, 0, c.src);
-    dst.Set(0, 0, c.dst);
-    BlitParams p = Blit(dst, 0, 0, src, 0, 0, 1, 1);
-    p.src.opacity = c.opacity;
-    p.blendMode = kBlendLinearDodge;
-    ASSERT_EQ(kModeBlendTable[3][3](&p), 1);
-    EXPECT_EQ(dst.Pixel(0, 0), c.expected);
+  for (const PixelCase& c : cases) {
+    ExpectBlendOfOnePixel(kModeBlendTable[3][3], c, kBlendLinearDodge);
   }
 }
 

@@ -4,18 +4,12 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
+#include "config/config_test_support.h"
 #include "support/test_support.h"
 
 namespace {
-
-std::string DataFile(const std::string& name) {
-  std::ifstream file(std::string(ZR_SOURCE_DIR) + "/tests/data/config/" + name, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -26,7 +20,7 @@ class ZrpackageConfig : public ::testing::Test {
   void SetUp() override {
     std::filesystem::create_directories(root_.PathOf("prefix/dosdevices"));
     std::filesystem::create_directory_symlink("../drive_c", root_.PathOf("prefix/dosdevices/c:"));
-    root_.WriteFile("prefix/drive_c/Game/config/startup.xml", DataFile("startup.xml"));
+    root_.WriteFile("prefix/drive_c/Game/config/startup.xml", zrtest::ConfigData("startup.xml"));
   }
 
   zrtest::CommandRun Report(const std::string& game = "prefix/drive_c/Game") const {
@@ -66,7 +60,7 @@ TEST_F(ZrpackageConfig, ReportsTheStartupFileThenThePlayersSettings) {
   // The player's setup.xml in the save folder overrides the defaults.
   const std::string setup = Value(first.out, "setupFile");
   ASSERT_FALSE(setup.empty());
-  root_.WriteFile(InPrefix(setup), DataFile("setup.xml"));
+  root_.WriteFile(InPrefix(setup), zrtest::ConfigData("setup.xml"));
   const zrtest::CommandRun second = Report();
   ASSERT_EQ(second.status, 0) << second.err;
   EXPECT_TRUE(Has(second.out, "\"setupFound\": true"));
